@@ -1,0 +1,40 @@
+// Process-wide diagnostics: the error and warning counters, quiet mode, the
+// reporter that prints and counts one message line, and the summary exit.
+#pragma once
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+// Severity of a report.
+enum : uint8_t { SEVERITY_ERROR = 0, SEVERITY_WARNING = 1 };
+
+struct DiagnosticState {
+  uint32_t warnings = 0;
+  uint32_t errors = 0;
+  int showContext = 0;
+  int quiet = 0;
+};
+
+// Counts one diagnostic and, unless quiet, prints "Error - " or "Warning - "
+// followed by the message. A fatal report ends the program with code 255.
+void reportMessage(uint8_t severity, const std::string& context,
+                   const std::string& message, int fatal);
+
+// The stream form: reports the text built so far in `message`, then empties it.
+void reportStream(uint8_t severity, const std::string& context,
+                  std::ostringstream& message, int fatal);
+
+// Prints the two summary lines and an empty line (unless quiet), then ends
+// the process. A requested 0 becomes 1 when an error was reported, so a run
+// that printed an error never reports success.
+[[noreturn]] void exitWithSummary(int code);
+
+int setQuiet(int quiet);
+int isQuiet();
+int setShowContext(int showContext);
+uint32_t errorCount();
+uint32_t warningCount();
+
+// Test hook: puts the counters and flags back to their start-up values.
+void resetDiagnostics();

@@ -1,0 +1,11 @@
+// The start-up that every program shares.
+#pragma once
+
+// True for exactly "-q", "/q", "-Q" or "/Q".
+bool isQuietSwitch(const char* argument);
+
+// Points the error stream at standard output's buffer, installs the
+// out-of-memory handler, sets quiet mode when any argument is a quiet
+// switch, and unless quiet prints the banner, the notice line and an empty
+// line. Every main calls this first.
+void startProgram(int argc, char** argv, const char* banner);

@@ -1,0 +1,54 @@
+#include "diagnostics.h"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+DiagnosticState state;
+}
+
+void reportMessage(uint8_t severity, const std::string& context,
+                   const std::string& message, int fatal) {
+  if (severity == SEVERITY_WARNING) {
+    ++state.warnings;
+    if (!state.quiet) std::cerr << "Warning - ";
+  } else {
+    ++state.errors;
+    if (!state.quiet) std::cerr << "Error - ";
+  }
+  if (!state.quiet) {
+    std::cout.flush();
+    std::cerr << message;
+    if (state.showContext) std::cerr << " - " << context;
+    std::cerr << std::endl;
+  }
+  if (fatal) exitWithSummary(255);
+}
+
+void reportStream(uint8_t severity, const std::string& context,
+                  std::ostringstream& message, int fatal) {
+  std::string text = message.str();
+  message.str(std::string());
+  message.clear();
+  reportMessage(severity, context, text, fatal);
+}
+
+void exitWithSummary(int code) {
+  if (!state.quiet) {
+    std::cout.flush();
+    std::cout << "Errors    : " << state.errors << std::endl;
+    std::cout << "Warnings  : " << state.warnings << std::endl;
+    std::cout << std::endl;
+    std::cerr.flush();
+  }
+  if (code == 0 && state.errors != 0) code = 1;
+  std::cout.flush();
+  std::exit(code);
+}
+
+int setQuiet(int quiet) { return state.quiet = quiet; }
+int isQuiet() { return state.quiet; }
+int setShowContext(int showContext) { return state.showContext = showContext; }
+uint32_t errorCount() { return state.errors; }
+uint32_t warningCount() { return state.warnings; }
+void resetDiagnostics() { state = DiagnosticState{}; }

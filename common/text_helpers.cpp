@@ -1,0 +1,72 @@
+#include "text_helpers.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+uint32_t parseNumber(const std::string& text) {
+  // The first character is not examined: "1x1F" reads as hexadecimal too.
+  if (text.size() >= 3 && (text[1] == 'x' || text[1] == 'X'))
+    return static_cast<uint32_t>(std::strtoul(text.c_str() + 2, nullptr, 16));
+  return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+}
+
+std::string quote(const std::string& text) { return "\"" + text + "\""; }
+
+std::string unquote(const std::string& text) {
+  std::string result;
+  for (char c : text)
+    if (c != '"') result += c;
+  return result;
+}
+
+std::vector<std::string> splitList(const std::string& text, char separator) {
+  std::vector<std::string> pieces;
+  std::string piece;
+  for (char c : text) {
+    if (c == separator) {
+      pieces.push_back(piece);
+      piece.clear();
+    } else {
+      piece += c;
+    }
+  }
+  if (!piece.empty()) pieces.push_back(piece);
+  return pieces;
+}
+
+namespace {
+bool isTokenSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+}  // namespace
+
+bool readToken(std::istream& in, std::string& out) {
+  out.clear();
+  int c = in.get();
+  while (c != EOF && isTokenSpace(c)) c = in.get();
+  bool quoted = false;
+  for (; c != EOF; c = in.get()) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && isTokenSpace(c)) {
+      break;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return !out.empty() && !quoted;
+}
+
+uint32_t swapBytes32(uint32_t value) {
+  return (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);
+}
+
+std::string formatHex(uint32_t value, int byteCount) {
+  if (byteCount < 1 || byteCount > 4) return "<NaN>";
+  uint32_t mask = byteCount == 4 ? 0xFFFFFFFFu : ((1u << (8 * byteCount)) - 1);
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%0*lx", 2 * byteCount,
+                static_cast<unsigned long>(value & mask));
+  return text;
+}

@@ -1,0 +1,67 @@
+// The shared start-up, message lines, summary and exit codes, as a real
+// process shows them.
+#include <gtest/gtest.h>
+
+#include "process_runner.h"
+
+using qortest::runProgram;
+
+namespace {
+
+const std::string banner =
+    "QORNIP v2.10.01, COFF to HEX File Converter\n"
+    "Copyright (c) 2026 Quillmoor Embedded Tools. All rights reserved.\n\n";
+
+qortest::ProcessResult probe(const std::vector<std::string>& steps) {
+  qortest::ScratchDir dir;
+  return runProgram(DIAG_PROBE_PATH, steps, dir.path());
+}
+
+}  // namespace
+
+TEST(Diagnostics, WarningThenErrorInOrderWithSummary) {
+  auto result = probe({"o:first", "w:watch out ", "c:between", "e:broken", "x:1"});
+  EXPECT_EQ(result.output, banner +
+                               "first\n"
+                               "Warning - watch out \n"
+                               "between\n"
+                               "Error - broken\n"
+                               "Errors    : 1\n"
+                               "Warnings  : 1\n\n");
+  EXPECT_EQ(result.exitCode, 1);
+}
+
+TEST(Diagnostics, QuietPrintsNothingButKeepsExitCodes) {
+  for (const char* quiet : {"-q", "/q", "-Q", "/Q"}) {
+    auto failed = probe({"e:one", quiet, "e:two", "x:1"});
+    EXPECT_EQ(failed.output, "") << quiet;
+    EXPECT_EQ(failed.exitCode, 1) << quiet;
+  }
+  auto fatal = probe({"/q", "f:the end", "o:never"});
+  EXPECT_EQ(fatal.output, "");
+  EXPECT_EQ(fatal.exitCode, 255);
+}
+
+TEST(Diagnostics, QuietSwitchMustMatchExactly) {
+  auto result = probe({"-qq", "x:0"});
+  EXPECT_EQ(result.output, banner + "Errors    : 0\nWarnings  : 0\n\n");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST(Diagnostics, FatalEndsAtOnceWith255AndSummary) {
+  auto result = probe({"f:no way", "o:never printed"});
+  EXPECT_EQ(result.output, banner + "Error - no way\nErrors    : 1\nWarnings  : 0\n\n");
+  EXPECT_EQ(result.exitCode, 255);
+}
+
+TEST(Diagnostics, SuccessIsNeverReportedAfterAnError) {
+  EXPECT_EQ(probe({"/q", "e:counted", "x:0"}).exitCode, 1);
+  EXPECT_EQ(probe({"/q", "w:only a warning", "x:0"}).exitCode, 0);
+}
+
+TEST(Diagnostics, OutOfMemoryIsReportedEvenWhenQuiet) {
+  auto result = probe({"/q", "m:"});
+  EXPECT_EQ(result.output, "out of memory\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_FALSE(result.signalled);
+}

@@ -1,0 +1,41 @@
+// Runs a built program as a separate process in a scratch directory and
+// captures what it prints, for end-to-end tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qortest {
+
+struct ProcessResult {
+  int exitCode = -1;        // the exit status, or 128 + signal number when killed
+  bool signalled = false;   // true when a signal ended the process
+  std::string output;       // standard output
+  std::string errorOutput;  // the real standard error (assertion reports)
+};
+
+// Runs `program` with `arguments` (passed exactly, no shell) in `workDir`.
+ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workDir);
+
+// A fresh, empty directory that is removed with everything in it at the end
+// of the test.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return cPath; }
+  std::string file(const std::string& name) const { return cPath + "/" + name; }
+
+ private:
+  std::string cPath;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+bool fileExists(const std::string& path);
+
+}  // namespace qortest

@@ -334,6 +334,11 @@ class Cod {
   std::string cFileName;
 
  protected:
+  // Block numbers are 16-bit, so a file holds at most this many blocks.
+  static constexpr uint32_t MAX_BLOCKS = 65536;
+
+  // Writes the directories and then every table in file order.
+  int writeAllBlocks(std::ostream& file, const std::string& fileName) const;
   // Writes each block of the list, 512 bytes each; reports a failure with
   // the kind text.
   static int writeBlockList(std::ostream& file, const std::string& fileName,

@@ -1,0 +1,200 @@
+// Packing the tables into 512-byte blocks and writing the COD file.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "cod.h"
+#include "cod_bytes.h"
+#include "diagnostics.h"
+#include "qassert.h"
+
+namespace {
+
+// Fills blocks with records that never straddle two blocks: a record that
+// does not fit in the rest of the buffer starts a new block. The buffer is
+// appended once more at the end when at least one record went in.
+class BlockPacker {
+ public:
+  explicit BlockPacker(std::list<Block>& out) : cOut(out) { cOut.clear(); }
+
+  // Room for the next record of `size` bytes, zero-filled.
+  uint8_t* reserve(std::size_t size) {
+    QOR_ASSERT(size <= COD_BLOCK_SIZE);
+    if (cUsed + size > COD_BLOCK_SIZE) {
+      cOut.push_back(cBuffer);
+      cBuffer = Block();
+      cUsed = 0;
+    }
+    uint8_t* place = cBuffer.data() + cUsed;
+    cUsed += size;
+    cAny = true;
+    return place;
+  }
+
+  void finish() {
+    if (cAny) cOut.push_back(cBuffer);
+  }
+
+ private:
+  std::list<Block>& cOut;
+  Block cBuffer;
+  std::size_t cUsed = 0;
+  bool cAny = false;
+};
+
+// A name beside the target that no file holds yet: the file is written
+// there first and renamed over the target only when complete, so a failed
+// write never leaves an existing file destroyed.
+std::string temporaryNameFor(const std::string& fileName) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string candidate = fileName + ".tmp" + std::to_string(attempt);
+    if (std::FILE* existing = std::fopen(candidate.c_str(), "rb")) {
+      std::fclose(existing);
+      continue;
+    }
+    return candidate;
+  }
+  return fileName + ".tmp";
+}
+
+}  // namespace
+
+void Cod::writeCodeBlocks(const std::map<uint16_t, Block>& blocks, std::list<Block>& out) {
+  out.clear();
+  for (const auto& [key, block] : blocks) out.push_back(block);
+}
+
+template <class Record>
+void Cod::writeRecords(const std::list<Record>& records, std::list<Block>& out) {
+  BlockPacker packer(out);
+  for (const Record& record : records) record.pack(packer.reserve(Record::SIZE));
+  packer.finish();
+}
+
+template void Cod::writeRecords<Symbol>(const std::list<Symbol>&, std::list<Block>&);
+template void Cod::writeRecords<SourceName>(const std::list<SourceName>&, std::list<Block>&);
+template void Cod::writeRecords<LineInfo>(const std::list<LineInfo>&, std::list<Block>&);
+template void Cod::writeRecords<MemoryMap>(const std::list<MemoryMap>&, std::list<Block>&);
+
+void Cod::writeLocalGroups(const std::list<LocalGroup>& groups, std::list<Block>& out) {
+  BlockPacker packer(out);
+  for (const LocalGroup& group : groups) {
+    group.packHeader(packer.reserve(LocalGroup::RECORD_SIZE));
+    for (const Symbol& symbol : group.Symbols) symbol.pack(packer.reserve(LocalGroup::RECORD_SIZE));
+  }
+  packer.finish();
+}
+
+void Cod::writeLongSymbols(const std::list<LongSymbol>& symbols, std::list<Block>& out) {
+  BlockPacker packer(out);
+  for (const LongSymbol& symbol : symbols) {
+    std::size_t nameLength = symbol.size() - LongSymbol::FIXED_SIZE;
+    uint8_t* record = packer.reserve(symbol.size());
+    record[0] = static_cast<uint8_t>(nameLength);
+    std::memcpy(record + 1, symbol.Name.data(), nameLength);
+    putLittle16(record + 1 + nameLength, symbol.Type);
+    putBig32(record + 3 + nameLength, symbol.Value);
+  }
+  packer.finish();
+}
+
+void Cod::writeDebugMsgs(const std::list<DebugMsg>& messages, std::list<Block>& out) {
+  BlockPacker packer(out);
+  for (const DebugMsg& message : messages) {
+    std::size_t textLength = message.size() - DebugMsg::FIXED_SIZE;
+    uint8_t* record = packer.reserve(message.size());
+    putBig32(record, message.Address);
+    record[4] = static_cast<uint8_t>(message.Type);
+    record[5] = static_cast<uint8_t>(textLength);
+    std::memcpy(record + 6, message.Message.data(), textLength);
+  }
+  packer.finish();
+}
+
+int Cod::writeBlockList(std::ostream& file, const std::string& fileName, const std::list<Block>& blocks,
+                        const std::string& kind) {
+  for (const Block& block : blocks) {
+    file.write(reinterpret_cast<const char*>(block.data()), COD_BLOCK_SIZE);
+    // Flushing each block lets a full disk show up under the kind of block
+    // that did not fit.
+    file.flush();
+    if (!file) {
+      reportMessage(SEVERITY_ERROR, "Cod::writeBlockList()",
+                    "Could not write " + kind + " block in Cod file '" + fileName + "'.", 0);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+std::string Cod::codFileName() const {
+  if (!cFileName.empty() || cDirectory.empty()) return cFileName;
+  return cDirectory[0].source();
+}
+
+int Cod::write() { return write(codFileName()); }
+
+int Cod::write(const std::string& fileName) {
+  std::string temporary = temporaryNameFor(fileName);
+  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+  if (!file) {
+    reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
+    return 0;
+  }
+  int written = writeAllBlocks(file, fileName);
+  file.close();
+  if (written && !file) {
+    reportMessage(SEVERITY_ERROR, "Cod::writeBlockList()",
+                  "Could not write debug msg block in Cod file '" + fileName + "'.", 0);
+    written = 0;
+  }
+  if (written && std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+    reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
+    written = 0;
+  }
+  if (!written) std::remove(temporary.c_str());
+  return written;
+}
+
+int Cod::writeAllBlocks(std::ostream& file, const std::string& fileName) const {
+  // Block numbers are 16-bit: a file of more blocks cannot be addressed.
+  if (blockCounts().total() > MAX_BLOCKS) {
+    reportMessage(SEVERITY_ERROR, "Cod::write()",
+                  "Cod file '" + fileName + "' would need more than 65536 blocks.", 0);
+    return 0;
+  }
+  for (const Directory& directory : cDirectory) {
+    Block block;
+    directory.pack(block.data());
+    file.write(reinterpret_cast<const char*>(block.data()), COD_BLOCK_SIZE);
+  }
+  file.flush();
+  if (!file) {
+    reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not write directory in Cod file '" + fileName + "'.", 0);
+    return 0;
+  }
+
+  std::list<Block> blocks;
+  for (const auto& code : cCode) {
+    writeCodeBlocks(code, blocks);
+    if (!writeBlockList(file, fileName, blocks, "code")) return 0;
+  }
+  writeRecords(cSymbol, blocks);
+  if (!writeBlockList(file, fileName, blocks, "symbol")) return 0;
+  writeRecords(cSourceName, blocks);
+  if (!writeBlockList(file, fileName, blocks, "source name")) return 0;
+  for (const auto& lines : cLineInfo) {
+    writeRecords(lines, blocks);
+    if (!writeBlockList(file, fileName, blocks, "line info")) return 0;
+  }
+  writeLocalGroups(cLocalGroup, blocks);
+  if (!writeBlockList(file, fileName, blocks, "local group")) return 0;
+  for (const auto& map : cMemoryMap) {
+    writeRecords(map, blocks);
+    if (!writeBlockList(file, fileName, blocks, "memory map")) return 0;
+  }
+  writeLongSymbols(cLongSymbol, blocks);
+  if (!writeBlockList(file, fileName, blocks, "long symbol")) return 0;
+  writeDebugMsgs(cDebugMsg, blocks);
+  return writeBlockList(file, fileName, blocks, "debug msg");
+}

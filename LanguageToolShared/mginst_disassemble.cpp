@@ -65,8 +65,6 @@ bool isSecondWord(uint16_t word) {
   return instIsValid(word, CORE_OSTRA) && instDecode(word, CORE_OSTRA) == WORD2;
 }
 
-uint16_t secondWordBits(uint16_t word) { return instOperand1(word, CORE_OSTRA); }
-
 // The part of a two-word operand that lies in the second word, or "???"
 // when the following word is no second word.
 void addTwoWordOperand(OperandList& operands, uint32_t value, bool complete, uint8_t* wordCount) {
@@ -81,7 +79,8 @@ void addTwoWordOperand(OperandList& operands, uint32_t value, bool complete, uin
 void addOstraOperands(OperandList& operands, uint32_t address, uint16_t first, uint16_t second,
                       const mginst::InstPattern& pattern, uint8_t* wordCount) {
   const bool complete = isSecondWord(second);
-  const uint32_t rest = secondWordBits(second);
+  // The second word's 12 bits, when it is a second word at all.
+  const uint32_t rest = complete ? instOperand1(second, CORE_OSTRA) : 0;
   switch (pattern.id) {
     case BC: case BN: case BNC: case BNN: case BNOV: case BNZ: case BOV: case BZ:
       operands.add(branchTarget(address, first, 8));

@@ -128,7 +128,9 @@ TEST(Encoding, OperandFieldsOfEachGroup) {
     for (int index = 0; index < 3; ++index) {
       const bool has = index < static_cast<int>(c.fields.size());
       ASSERT_EQ(instHasOperand(id, c.family, index), has ? 1 : 0) << "operand " << index;
-      if (has) EXPECT_EQ(fieldBits(c.word, index, c.family), c.fields[index]) << "operand " << index;
+      if (has) {
+        EXPECT_EQ(fieldBits(c.word, index, c.family), c.fields[index]) << "operand " << index;
+      }
     }
   }
 }

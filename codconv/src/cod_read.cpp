@@ -149,55 +149,45 @@ bool readDirectories(BlockReader& reader, const std::string& fileName, Cod& cod)
   return true;
 }
 
+template <class Record>
+bool readRecords(BlockReader& reader, uint16_t first, uint16_t last, std::list<Record>& out,
+                 bool (*isEmpty)(const Record&)) {
+  return readTable(reader, first, last, [&](const Block& block) {
+    takeRecords(block, out, isEmpty);
+    return true;
+  });
+}
+
+// The tables in file order; the first damaged one is reported.
 bool readTables(BlockReader& reader, const std::string& fileName, Cod& cod) {
+  auto sound = [&](bool ok, const char* what) {
+    if (!ok) reportBadFile(fileName, what);
+    return ok;
+  };
   const Directory& first = cod.cDirectory[0];
-  if (!readTable(reader, first.SymTab, first.SymEnd, [&](const Block& b) {
-        takeRecords(b, cod.cSymbol, isEmptySymbol);
-        return true;
-      })) {
-    reportBadFile(fileName, "a proper symbol table.");
-    return false;
-  }
-  if (!readTable(reader, first.NamTab, first.NamEnd, [&](const Block& b) {
-        takeRecords(b, cod.cSourceName, isEmptySourceName);
-        return true;
-      })) {
-    reportBadFile(fileName, "a proper name table.");
+  if (!sound(readRecords(reader, first.SymTab, first.SymEnd, cod.cSymbol, isEmptySymbol), "a proper symbol table.") ||
+      !sound(readRecords(reader, first.NamTab, first.NamEnd, cod.cSourceName, isEmptySourceName),
+             "a proper name table.")) {
     return false;
   }
   for (std::size_t k = 0; k < cod.cDirectory.size(); ++k) {
     const Directory& directory = cod.cDirectory[k];
-    if (!readTable(reader, directory.LineTab, directory.LineEnd, [&](const Block& b) {
-          takeRecords(b, cod.cLineInfo[k], isEmptyLineInfo);
-          return true;
-        })) {
-      reportBadFile(fileName, "a proper line info table.");
-      return false;
-    }
-    if (!readTable(reader, directory.MemMapOfs, directory.MemMapEnd, [&](const Block& b) {
-          takeRecords(b, cod.cMemoryMap[k], isEmptyMemoryMap);
-          return true;
-        })) {
-      reportBadFile(fileName, "a proper memory map table.");
+    if (!sound(readRecords(reader, directory.LineTab, directory.LineEnd, cod.cLineInfo[k], isEmptyLineInfo),
+               "a proper line info table.") ||
+        !sound(readRecords(reader, directory.MemMapOfs, directory.MemMapEnd, cod.cMemoryMap[k], isEmptyMemoryMap),
+               "a proper memory map table.")) {
       return false;
     }
   }
-  if (!readTable(reader, first.LSymTab, first.LSymEnd,
-                 [&](const Block& b) { return takeLongSymbols(b, cod.cLongSymbol); })) {
-    reportBadFile(fileName, "a proper long symbol table.");
-    return false;
-  }
-  if (!readTable(reader, first.LocalVars, first.LocalEnd,
-                 [&](const Block& b) { return takeLocalGroups(b, cod.cLocalGroup); })) {
-    reportBadFile(fileName, "a proper local vars table.");
-    return false;
-  }
-  if (!readTable(reader, first.MessTab, first.MessEnd,
-                 [&](const Block& b) { return takeDebugMsgs(b, cod.cDebugMsg); })) {
-    reportBadFile(fileName, "a proper debug message table.");
-    return false;
-  }
-  return true;
+  return sound(readTable(reader, first.LSymTab, first.LSymEnd,
+                         [&](const Block& b) { return takeLongSymbols(b, cod.cLongSymbol); }),
+               "a proper long symbol table.") &&
+         sound(readTable(reader, first.LocalVars, first.LocalEnd,
+                         [&](const Block& b) { return takeLocalGroups(b, cod.cLocalGroup); }),
+               "a proper local vars table.") &&
+         sound(readTable(reader, first.MessTab, first.MessEnd,
+                         [&](const Block& b) { return takeDebugMsgs(b, cod.cDebugMsg); }),
+               "a proper debug message table.");
 }
 
 bool readCode(BlockReader& reader, const std::string& fileName, Cod& cod) {

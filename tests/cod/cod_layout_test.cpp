@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 
 #include "cod.h"
 
@@ -195,4 +196,30 @@ TEST(CodLayout, SymbolTypeNames) {
   EXPECT_EQ(codSymbolTypeText(46), ", <address>");
   EXPECT_EQ(codSymbolTypeText(152), ", <bad type>");
   EXPECT_EQ(codSymbolTypeText(0xffff), ", <bad type>");
+}
+
+TEST(CodLayout, DumpShowsEveryTableAndTheTypeNames) {
+  Cod cod;
+  cod.cDirectory.emplace_back();
+  cod.cDirectory[0].setSource("dumped.cod");
+  cod.cCode.resize(1);
+  cod.cLineInfo.resize(1);
+  cod.cMemoryMap.resize(1);
+  cod.cLineInfo[0].emplace_back(0, 0x90, 12, 0);
+  cod.cMemoryMap[0].emplace_back(0x100, 0x1ff);
+  cod.cSymbol.emplace_back("start", COD_SYMBOL_TYPE_ADDRESS, 0x10);
+  cod.cSymbol.emplace_back("odd", 200, 0);
+  cod.cSourceName.emplace_back("main.asm");
+  cod.cLongSymbol.emplace_back("a_long_symbol_name", COD_SYMBOL_TYPE_CONSTANT, 0x12345);
+  cod.cLocalGroup.emplace_back();
+  cod.cDebugMsg.emplace_back(4, 'a', "look");
+  std::ostringstream out;
+  cod.dump(out);
+  std::string text = out.str();
+  for (const char* piece : {"Directory: ", "dumped.cod", "Symbol: 'start'", ", <address>", ", <bad type>",
+                            "SourceName: 'main.asm'", "LineInfo: ", "MemoryMap: 0x0100-0x01ff",
+                            "LongSymbol: 'a_long_symbol_name' value=0x00012345, <constant>", "LocalGroup----{",
+                            "DebugMsg: ", "look"}) {
+    EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
+  }
 }

@@ -138,6 +138,13 @@ int Cod::write(const std::string& fileName) {
   std::string temporary = temporaryNameFor(fileName);
   std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
   if (!file) {
+    // No temporary beside the target (a name at the length limit): write
+    // the target itself.
+    temporary = fileName;
+    file.clear();
+    file.open(fileName, std::ios::binary | std::ios::trunc);
+  }
+  if (!file) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
     return 0;
   }
@@ -148,11 +155,11 @@ int Cod::write(const std::string& fileName) {
                   "Could not write debug msg block in Cod file '" + fileName + "'.", 0);
     written = 0;
   }
-  if (written && std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+  if (written && temporary != fileName && std::rename(temporary.c_str(), fileName.c_str()) != 0) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
     written = 0;
   }
-  if (!written) std::remove(temporary.c_str());
+  if (!written && temporary != fileName) std::remove(temporary.c_str());
   return written;
 }
 

@@ -209,3 +209,14 @@ TEST(CodWrite, TooManyBlocksKeepTheOldFile) {
   EXPECT_EQ(qortest::readFile(dir.file("keep.cod")), "precious");
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"keep.cod"});
 }
+
+TEST(CodWrite, ANameAtTheLengthLimitIsStillWritten) {
+  // No room for a temporary name beside it: the file is written directly.
+  qortest::ScratchDir dir;
+  std::string name = std::string(251, 'L') + ".cod";
+  Cod cod = codtest::codWithWindows(1);
+  cod.preWrite();
+  CapturedOutput captured;
+  EXPECT_EQ(cod.write(dir.file(name)), 1) << captured.errors();
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{name});
+}

@@ -1,6 +1,7 @@
 // Packing the tables into 512-byte blocks and writing the COD file.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "cod.h"
@@ -42,19 +43,18 @@ class BlockPacker {
   bool cAny = false;
 };
 
-// A name beside the target that no file holds yet: the file is written
-// there first and renamed over the target only when complete, so a failed
-// write never leaves an existing file destroyed.
+// A name beside the target that no file holds yet, or empty when none is
+// free: the file is written there first and renamed over the target only
+// when complete, so a failed write never leaves an existing file destroyed.
 std::string temporaryNameFor(const std::string& fileName) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::string candidate = fileName + ".tmp" + std::to_string(attempt);
-    if (std::FILE* existing = std::fopen(candidate.c_str(), "rb")) {
-      std::fclose(existing);
-      continue;
+    std::error_code error;
+    if (std::filesystem::symlink_status(candidate, error).type() == std::filesystem::file_type::not_found) {
+      return candidate;
     }
-    return candidate;
   }
-  return fileName + ".tmp";
+  return std::string();
 }
 
 }  // namespace
@@ -136,10 +136,11 @@ int Cod::write() { return write(codFileName()); }
 
 int Cod::write(const std::string& fileName) {
   std::string temporary = temporaryNameFor(fileName);
-  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-  if (!file) {
-    // No temporary beside the target (a name at the length limit): write
-    // the target itself.
+  std::ofstream file;
+  if (!temporary.empty()) file.open(temporary, std::ios::binary | std::ios::trunc);
+  if (!file.is_open()) {
+    // No temporary beside the target (none free, or a name at the length
+    // limit): write the target itself.
     temporary = fileName;
     file.clear();
     file.open(fileName, std::ios::binary | std::ios::trunc);

@@ -1,0 +1,290 @@
+// Coff::make: parsing an object image, converting the older layout (no
+// optional header, 10-byte relocations, 6-byte line entries, inline file
+// names) into the current one as it goes.
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+#include "coff.h"
+#include "coff_image_reader.h"
+#include "diagnostics.h"
+
+namespace {
+
+const char* const MAKE_CONTEXT = "Coff::make()";
+
+// Sections that store no bytes in the file (udata, or a zero data pointer)
+// are still given s_size zero bytes. A damaged header could ask for
+// gigabytes that way, so the zero-filled bytes of one object are capped far
+// above the memory of any device of the families.
+constexpr uint64_t MAX_ZERO_FILLED_BYTES = uint64_t{1} << 24;
+
+class CoffParser {
+ public:
+  CoffParser(std::FILE* file, uint64_t baseOffset, const std::string& name)
+      : cReader(file, baseOffset), cCoff(std::make_unique<Coff>()) {
+    cCoff->cName = name;
+  }
+
+  std::unique_ptr<Coff> parse() {
+    if (!readFileHeader() || !readOptionalHeader() || !checkSymbolCount() ||
+        !readStringTable() || !readSymbolTable() || !readSections())
+      return nullptr;
+    return std::move(cCoff);
+  }
+
+ private:
+  bool fail(const char* ending) {
+    std::ostringstream message;
+    message << "Coff file '" << cCoff->cName << ending;
+    reportStream(SEVERITY_ERROR, MAKE_CONTEXT, message, 0);
+    return false;
+  }
+
+  const FileHeader& header() const { return cCoff->cFileHdr; }
+  uint64_t sectionHeaderStart() const { return FileHeader::SIZE + uint64_t{header().f_opthdr}; }
+  uint32_t relocSize() const { return cOlderLayout ? reloc::OLD_SIZE : reloc::SIZE; }
+  uint32_t linenoSize() const { return cOlderLayout ? GnuLineno::SIZE : coff_lineno::SIZE; }
+
+  bool readFileHeader() {
+    uint8_t bytes[FileHeader::SIZE];
+    if (!cReader.read(0, FileHeader::SIZE, bytes)) return fail("' could not read file header.");
+    cCoff->cFileHdr = FileHeader::decode(bytes);
+    if (header().f_magic != COFF_MAGIC) return fail("' does not appear to be a valid COFF file.");
+    return true;
+  }
+
+  // An older-layout file has no optional header; the object keeps a zeroed
+  // one so that nothing downstream reads undefined values.
+  bool readOptionalHeader() {
+    if (header().f_opthdr != OptionalHeader::SIZE) {
+      fail("' missing optional file header.");
+      cOlderLayout = true;
+      cCoff->cOptHdr = OptionalHeader{};
+      return true;
+    }
+    uint8_t bytes[OptionalHeader::SIZE];
+    if (!cReader.read(FileHeader::SIZE, OptionalHeader::SIZE, bytes))
+      return fail("' could not read optional file header.");
+    cCoff->cOptHdr = OptionalHeader::decode(bytes);
+    return true;
+  }
+
+  // A symbol count that the rest of the file could not possibly hold fails
+  // at once, before the string table is looked for behind it.
+  bool checkSymbolCount() {
+    const uint64_t length = uint64_t{header().f_nsyms} * SymbolEntry::SIZE;
+    if (length > cReader.remaining()) return fail("' could not read symbol table.");
+    return true;
+  }
+
+  // Where the string table starts. Behind the symbol table when there is
+  // one; an object without symbols has f_symptr 0 from the writer, which
+  // puts the table right after the last block it wrote.
+  bool stringTableStart(uint64_t& start) {
+    if (header().f_nsyms != 0) {
+      start = header().f_symptr + uint64_t{header().f_nsyms} * SymbolEntry::SIZE;
+      return true;
+    }
+    if (header().f_symptr != 0) {
+      start = header().f_symptr;
+      return true;
+    }
+    return endOfSectionBlocks(start);
+  }
+
+  bool endOfSectionBlocks(uint64_t& end) {
+    end = sectionHeaderStart() + uint64_t{header().f_nscns} * SectionHeader::SIZE;
+    for (uint32_t j = 0; j < header().f_nscns; ++j) {
+      SectionHeader section;
+      if (!readSectionHeader(j, section)) return false;
+      if (section.s_scnptr != 0 && section.s_size != 0)
+        end = std::max(end, uint64_t{section.s_scnptr} + section.s_size);
+      if (section.s_nreloc != 0)
+        end = std::max(end, uint64_t{section.s_relptr} + uint64_t{section.s_nreloc} * relocSize());
+      if (section.s_nlnno != 0)
+        end = std::max(end,
+                       uint64_t{section.s_lnnoptr} + uint64_t{section.s_nlnno} * linenoSize());
+    }
+    return true;
+  }
+
+  bool readStringTable() {
+    uint64_t start = 0;
+    if (!stringTableStart(start)) return false;
+    uint8_t lengthWord[4];
+    if (!cReader.read(start, 4, lengthWord)) {
+      // Without symbols the writer may have had nothing to put there.
+      if (header().f_nsyms == 0 && !cReader.fits(start, 1)) return true;
+      return fail("' could not read string table length.");
+    }
+    const uint32_t length = readLe32(lengthWord);
+    if (length < 4) return fail("' could not read string table.");
+    if (length == 4) return true;  // the writer's form of a table with no strings
+    std::vector<uint8_t> text;
+    if (!cReader.read(start + 4, length - 4, text)) return fail("' could not read string table.");
+    storeStrings(text);
+    return true;
+  }
+
+  // Strings back to back; an empty string or a string without its NUL ends
+  // the table.
+  void storeStrings(const std::vector<uint8_t>& text) {
+    size_t position = 0;
+    while (position < text.size()) {
+      const auto begin = text.begin() + static_cast<std::ptrdiff_t>(position);
+      const auto nul = std::find(begin, text.end(), 0);
+      if (nul == text.end() || nul == begin) break;
+      const int offset = static_cast<int>(position + 4);
+      cCoff->cStrTbl[offset] = std::string(begin, nul);
+      position = static_cast<size_t>(nul - text.begin()) + 1;
+      cNextFreeOffset = static_cast<int>(position + 4);
+    }
+  }
+
+  bool readSymbolTable() {
+    const uint32_t count = header().f_nsyms;
+    if (count == 0) return true;
+    std::vector<uint8_t> bytes;
+    if (!cReader.read(header().f_symptr, uint64_t{count} * SymbolEntry::SIZE, bytes))
+      return fail("' could not read symbol table.");
+    Coff& coff = *cCoff;
+    coff.cSymTbl.reserve(count);
+    coff.cAuxType.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+      const SymbolEntry entry = SymbolEntry::decode(&bytes[size_t{i} * SymbolEntry::SIZE]);
+      coff.cSymTbl.push_back(entry);
+      coff.cAuxType.push_back(AUX_NONE);
+      const int kind = Coff::auxKind(entry);
+      if (kind == AUX_NONE || i + 1 >= count) continue;
+      ++i;
+      SymbolEntry aux = SymbolEntry::decode(&bytes[size_t{i} * SymbolEntry::SIZE]);
+      if (cOlderLayout && kind == AUX_FILE) moveFileNameToStringTable(aux);
+      coff.cSymTbl.push_back(aux);
+      coff.cAuxType.push_back(kind);
+    }
+    return true;
+  }
+
+  // The older layout keeps a ".file" name inline in its aux entry; the
+  // current one refers to the string table.
+  void moveFileNameToStringTable(SymbolEntry& aux) {
+    uint8_t raw[SymbolEntry::SIZE];
+    aux.encode(raw);
+    const uint8_t* nul = std::find(raw, raw + SymbolEntry::SIZE, 0);
+    const std::string name(static_cast<const uint8_t*>(raw), nul);
+    cCoff->cStrTbl[cNextFreeOffset] = name;
+    AuxFile file = AuxFile::from(aux);
+    file.x_offset = static_cast<uint32_t>(cNextFreeOffset);
+    file.x_incline = 0;
+    file.storeInto(aux);
+    cNextFreeOffset += static_cast<int>(name.size()) + 1;
+  }
+
+  bool readSectionHeader(uint32_t j, SectionHeader& section) {
+    uint8_t bytes[SectionHeader::SIZE];
+    if (!cReader.read(sectionHeaderStart() + uint64_t{j} * SectionHeader::SIZE,
+                      SectionHeader::SIZE, bytes))
+      return fail("' could not read section header.");
+    section = SectionHeader::decode(bytes);
+    return true;
+  }
+
+  bool readSections() {
+    for (uint32_t j = 0; j < header().f_nscns; ++j) {
+      SectionHeader section;
+      if (!readSectionHeader(j, section)) return false;
+      const std::string name = Coff::getName(section, cCoff->cStrTbl);
+      cCoff->cScnHdr[name] = section;
+      cCoff->cScnNum[static_cast<int>(j + 1)] = name;
+      if (section.s_size == 0) continue;
+      if (!readRawData(section, name) || !readLineNumbers(section, name) ||
+          !readRelocations(section, name))
+        return false;
+    }
+    return true;
+  }
+
+  bool readRawData(const SectionHeader& section, const std::string& name) {
+    if (section.s_scnptr == 0) {
+      cZeroFilledBytes += section.s_size;
+      if (cZeroFilledBytes > MAX_ZERO_FILLED_BYTES) return fail("' could not read raw data.");
+      cCoff->cRawData[name] = Data(section.s_size);
+      return true;
+    }
+    std::vector<uint8_t> bytes;
+    if (!cReader.read(section.s_scnptr, section.s_size, bytes))
+      return fail("' could not read raw data.");
+    cCoff->cRawData[name] = Data(section.s_size, bytes.data());
+    return true;
+  }
+
+  bool readLineNumbers(const SectionHeader& section, const std::string& name) {
+    if (section.s_nlnno == 0) return true;
+    std::vector<uint8_t> bytes;
+    if (!cReader.read(section.s_lnnoptr, uint64_t{section.s_nlnno} * linenoSize(), bytes))
+      return fail("' could not read line numbers.");
+    auto& lines = cCoff->cScnLineno[name];
+    uint32_t functionIndex = 0;
+    for (uint32_t k = 0; k < section.s_nlnno; ++k) {
+      const uint8_t* record = &bytes[size_t{k} * linenoSize()];
+      if (!cOlderLayout) {
+        lines.push_back(coff_lineno::decode(record));
+        continue;
+      }
+      // Older layout: a zero line number starts a function and names it.
+      const GnuLineno old = GnuLineno::decode(record);
+      if (old.l_lnno == 0) {
+        functionIndex = old.l_symndx();
+        continue;
+      }
+      coff_lineno line;
+      line.l_srcndx = 0;
+      line.l_lnno = old.l_lnno;
+      line.l_paddr = old.l_paddr;
+      line.l_flags = LINENO_HASFCN;
+      line.l_fcnndx = functionIndex;
+      lines.push_back(line);
+    }
+    if (lines.empty()) cCoff->cScnLineno.erase(name);
+    return true;
+  }
+
+  bool readRelocations(const SectionHeader& section, const std::string& name) {
+    if (section.s_nreloc == 0) return true;
+    std::vector<uint8_t> bytes;
+    if (!cReader.read(section.s_relptr, uint64_t{section.s_nreloc} * relocSize(), bytes))
+      return fail("' could not read relocation info.");
+    auto& relocs = cCoff->cScnReloc[name];
+    for (uint32_t k = 0; k < section.s_nreloc; ++k) {
+      const uint8_t* record = &bytes[size_t{k} * relocSize()];
+      relocs.push_back(cOlderLayout ? reloc::decodeOld(record) : reloc::decode(record));
+    }
+    return true;
+  }
+
+  CoffImageReader cReader;
+  std::unique_ptr<Coff> cCoff;
+  bool cOlderLayout = false;
+  int cNextFreeOffset = 4;
+  uint64_t cZeroFilledBytes = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Coff> Coff::make(std::FILE* file, uint64_t baseOffset, const std::string& name) {
+  return CoffParser(file, baseOffset, name).parse();
+}
+
+std::unique_ptr<Coff> Coff::make(const std::string& fileName) {
+  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  if (file == nullptr) {
+    std::ostringstream message;
+    message << "Could not open Coff file '" << fileName << "' for reading.";
+    reportStream(SEVERITY_ERROR, MAKE_CONTEXT, message, 0);
+    return nullptr;
+  }
+  std::unique_ptr<Coff> coff = make(file, 0, fileName);
+  std::fclose(file);
+  return coff;
+}

@@ -1,0 +1,149 @@
+// Coff::write: the image in the writer's block order, one record at a time.
+#include <climits>
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "coff_layout.h"
+#include "diagnostics.h"
+
+namespace {
+
+const char* const WRITE_CONTEXT = "Coff::write()";
+
+int reportWriteFault(const std::string& name, const char* ending) {
+  std::ostringstream message;
+  message << "Coff file '" << name << ending;
+  reportStream(SEVERITY_ERROR, WRITE_CONTEXT, message, 0);
+  return 0;
+}
+
+class CoffWriter {
+ public:
+  CoffWriter(const Coff& coff, std::FILE* file) : cCoff(coff), cFile(file) {}
+
+  int run(uint64_t baseOffset) {
+    if (baseOffset > static_cast<uint64_t>(LONG_MAX) ||
+        std::fseek(cFile, static_cast<long>(baseOffset), SEEK_SET) != 0)
+      return fail("' could not write file header.");
+    const std::vector<std::string> sections = sectionsInWriteOrder(cCoff);
+    if (!writeHeaders(sections) || !writeRawData(sections) ||
+        !writeLists(sections, cCoff.cScnReloc, "' could not write reloc.") ||
+        !writeLists(sections, cCoff.cScnLineno, "' could not write lineinfo.") ||
+        !writeSymbols() || !writeStrings())
+      return 0;
+    if (std::fflush(cFile) != 0) return fail("' could not write string.");
+    return 1;
+  }
+
+ private:
+  int fail(const char* ending) { return reportWriteFault(cCoff.cName, ending); }
+
+  bool put(const uint8_t* bytes, size_t length) {
+    return std::fwrite(bytes, 1, length, cFile) == length;
+  }
+
+  template <class Record>
+  bool putRecord(const Record& record) {
+    uint8_t bytes[Record::SIZE];
+    record.encode(bytes);
+    return put(bytes, Record::SIZE);
+  }
+
+  bool writeHeaders(const std::vector<std::string>& sections) {
+    if (!putRecord(cCoff.cFileHdr)) return fail("' could not write file header.");
+    if (!putRecord(cCoff.cOptHdr)) return fail("' could not write optional file header.");
+    for (const std::string& name : sections)
+      if (!putRecord(cCoff.cScnHdr.at(name))) return fail("' could not write section header.");
+    return true;
+  }
+
+  bool writeRawData(const std::vector<std::string>& sections) {
+    for (const std::string& name : sections) {
+      const auto data = cCoff.cRawData.find(name);
+      if (Coff::isUdata(cCoff.cScnHdr.at(name)) || data == cCoff.cRawData.end() ||
+          data->second.size() == 0)
+        continue;
+      if (!put(data->second.data(), data->second.size()))
+        return fail("' could not write raw data.");
+    }
+    return true;
+  }
+
+  // Each section's list of records (relocations or line entries) in turn.
+  template <class Record>
+  bool writeLists(const std::vector<std::string>& sections,
+                  const std::map<std::string, std::list<Record>>& lists, const char* failure) {
+    for (const std::string& name : sections) {
+      const auto list = lists.find(name);
+      if (list == lists.end()) continue;
+      for (const Record& record : list->second)
+        if (!putRecord(record)) return fail(failure);
+    }
+    return true;
+  }
+
+  bool writeSymbols() {
+    for (const SymbolEntry& entry : cCoff.cSymTbl)
+      if (!putRecord(entry)) return fail("' could not write symbol.");
+    return true;
+  }
+
+  bool writeStrings() {
+    uint8_t length[4];
+    writeLe32(length, stringTableLength(cCoff.cStrTbl));
+    if (!put(length, sizeof length)) return fail("' could not write string table length.");
+    for (const auto& [offset, text] : cCoff.cStrTbl) {
+      // The string and its terminating NUL in one write.
+      if (std::fwrite(text.c_str(), 1, text.size() + 1, cFile) != text.size() + 1)
+        return fail("' could not write string.");
+    }
+    return true;
+  }
+
+  const Coff& cCoff;
+  std::FILE* cFile;
+};
+
+void reportOpenFailure(const std::string& name) {
+  std::ostringstream message;
+  message << "Could not open Coff file '" << name << "' for writing.";
+  reportStream(SEVERITY_ERROR, WRITE_CONTEXT, message, 0);
+}
+
+// A name beside the target that no file holds yet. The image is written
+// there and renamed over the target only when complete, so a failed write
+// never destroys an existing file of that name.
+std::FILE* openTemporaryBeside(const std::string& target, std::string& temporary) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = target + ".tmp" + std::to_string(attempt);
+    if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return file;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int Coff::write(std::FILE* file, uint64_t baseOffset) {
+  // The writer always emits the 16-byte optional header, so the file header
+  // must announce it, also for an object read in the older layout.
+  cFileHdr.f_opthdr = OptionalHeader::SIZE;
+  return CoffWriter(*this, file).run(baseOffset);
+}
+
+int Coff::write() {
+  std::string temporary;
+  std::FILE* file = openTemporaryBeside(cName, temporary);
+  if (file == nullptr) {
+    reportOpenFailure(cName);
+    return 0;
+  }
+  int written = write(file, 0);
+  if (std::fclose(file) != 0 && written) written = reportWriteFault(cName, "' could not write string.");
+  if (written && std::rename(temporary.c_str(), cName.c_str()) != 0) {
+    reportOpenFailure(cName);
+    written = 0;
+  }
+  if (!written) std::remove(temporary.c_str());
+  return written;
+}

@@ -1,0 +1,99 @@
+// Conversion of the linker's absolute object file into the tables of a COD
+// file, and the listing file written on the way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <fstream>
+#include <list>
+#include <map>
+#include <string>
+
+#include "cod.h"
+#include "coff.h"
+#include "mgproc.h"
+
+// One line-number entry of a code section, kept with its section's name.
+struct LstLine {
+  std::string secName;
+  uint32_t l_srcndx = 0;
+  uint16_t l_lnno = 0;
+  uint32_t l_paddr = 0;
+  uint16_t l_flags = 0;
+  uint32_t l_fcnndx = 0;
+
+  LstLine() = default;
+  LstLine(const std::string& sectionName, const coff_lineno& entry);
+};
+
+class Coff2Cod : public Cod {
+ public:
+  Coff2Cod() = default;
+
+  // Fills the tables from the object and, unless noListing is set, writes
+  // the listing. Returns this object, or null on failure (reported).
+  Coff2Cod* convert(const Coff& coff, int pageLength, int noListing);
+
+  void buildLineMap(const Coff& coff);
+  void initDirectory(const Coff& coff);
+  int createRawDataAndMemoryMap(const Coff& coff);
+  void createSourceNames(const Coff& coff);
+  void createSymbols(const Coff& coff);
+
+  // The listing file.
+  int createListFile(const Coff& coff);
+  void writeListHeader(int firstPage);
+  void countListLine();
+  int doNextFile(const Coff& coff, std::size_t& position);
+  int nextSourceFile(const Coff& coff, std::size_t& position) const;
+  int skipToEof(const Coff& coff, std::size_t& position) const;
+  int hasInclude(const Coff& coff, std::size_t start, uint32_t line) const;
+  void updateListState(const Coff& coff, std::size_t start, uint32_t line);
+
+  int cListing = 1;
+  int cPageLength = 0;
+  int cRowCount = 0;
+  std::string cSourceLine;
+  std::string cRowText;
+  std::ofstream cListFile;
+  std::map<uint32_t, int> cFileNum;
+  std::map<uint32_t, std::map<uint32_t, std::list<LstLine>>> cLine;
+
+ private:
+  // The second word of the last two-word instruction listed, whose own row
+  // shows no disassembly.
+  struct SecondWord {
+    bool pending = false;
+    uint32_t address = 0;
+  };
+  // The program word of a line entry and the word after it; absent where the
+  // section's data does not hold them.
+  struct ProgramWords {
+    bool present = false;
+    uint16_t first = 0;
+    uint16_t second = 0;
+  };
+
+  // Device facts of the object's processor, set by convert.
+  ProcessorCode cProcessor = 0;
+  uint32_t cBytesPerWord = 2;
+  // Local time of the first page header, shown on every page.
+  std::string cListTime;
+
+  int checkProcessor(const Coff& coff);
+  int copySectionBytes(const Coff& coff, const std::string& name, uint32_t address);
+  void addWindows(std::size_t count);
+  std::string sourceFileName(const Coff& coff, std::size_t fileIndex) const;
+  std::size_t scanLimit(const Coff& coff) const;
+  bool isPrimaryNamed(const Coff& coff, std::size_t index, const char* name) const;
+  int skipToNamed(const Coff& coff, std::size_t& position, const char* name) const;
+  void listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t fileNum,
+                      uint32_t lineNumber, const std::string& fileName, SecondWord& secondWord);
+  void appendCodeLineInfo(const LineInfo& info, uint32_t wordAddress);
+  ProgramWords readProgramWords(const Coff& coff, const LstLine& entry) const;
+  std::string disassemble(uint32_t wordAddress, const ProgramWords& words,
+                          SecondWord& secondWord) const;
+  void writeRow();
+  void addHeaderLineInfo();
+};

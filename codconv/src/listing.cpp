@@ -1,0 +1,229 @@
+// The listing file: every source line next to the code generated for it,
+// paginated, with one LineInfo record per row and per page header line.
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "banners.h"
+#include "coff2cod.h"
+#include "diagnostics.h"
+#include "file_info.h"
+#include "listing_format.h"
+#include "mginst.h"
+#include "mgproc.h"
+
+namespace {
+
+const char* const kIllegalOpcode = "??? Illegal Opcode";
+
+// A name beside `fileName` that no file has yet, for writing the new file
+// before it replaces the old one.
+std::string unusedNameBeside(const std::string& fileName) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string candidate = fileName + ".tmp" + std::to_string(attempt);
+    if (!FileInfo(candidate).fileExists()) {
+      return candidate;
+    }
+  }
+  return fileName + ".tmp";
+}
+
+}  // namespace
+
+int Coff2Cod::createListFile(const Coff& coff) {
+  const FileInfo objectFile(coff.cName);
+  const std::string listName = joinPath(objectFile.path(), objectFile.baseName() + ".lst");
+  // The listing is written beside the old one and replaces it only when it
+  // is complete, so a failed run never leaves a user's file half written.
+  const std::string partName = unusedNameBeside(listName);
+  cListFile.open(partName, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (!cListFile.is_open()) {
+    std::ostringstream message;
+    message << "Could not open list file '" << listName << "' for writing.";
+    reportStream(SEVERITY_ERROR, "Coff2Cod::createListFile()", message, 0);
+    return 0;
+  }
+  std::size_t position = 0;
+  writeListHeader(1);
+  while (nextSourceFile(coff, position)) {
+    doNextFile(coff, position);
+  }
+  cListFile.close();
+  if (cListFile.fail() || std::rename(partName.c_str(), listName.c_str()) != 0) {
+    std::remove(partName.c_str());
+    std::ostringstream message;
+    message << "Could not write list file '" << listName << "'.";
+    reportStream(SEVERITY_ERROR, "Coff2Cod::createListFile()", message, 0);
+    return 0;
+  }
+  return 1;
+}
+
+void Coff2Cod::addHeaderLineInfo() {
+  cLineInfo[0].push_back(LineInfo(0, COD_LINE_PAGE_HEADER, 1, 0));
+}
+
+void Coff2Cod::writeListHeader(int firstPage) {
+  if (firstPage) {
+    cListTime = formatCalendarTime(std::time(nullptr));
+  } else {
+    cListFile << "\f\n";
+  }
+  addHeaderLineInfo();
+  cListFile << codBanner() << '\n';
+  addHeaderLineInfo();
+  cListFile << noticeBanner() << '\n';
+  addHeaderLineInfo();
+  cListFile << "Listing File Generated: " << cListTime << '\n';
+  addHeaderLineInfo();
+  addHeaderLineInfo();
+  cListFile << '\n';
+  addHeaderLineInfo();
+  cListFile << kListTitleLine;
+  addHeaderLineInfo();
+  cListFile << kListRuleLine;
+  addHeaderLineInfo();
+}
+
+void Coff2Cod::countListLine() {
+  cRowCount += 1;
+  if (cPageLength != 0 && cRowCount % cPageLength == 0) {
+    writeListHeader(0);
+  }
+}
+
+void Coff2Cod::writeRow() { cListFile << cRowText; }
+
+int Coff2Cod::doNextFile(const Coff& coff, std::size_t& position) {
+  if (!nextSourceFile(coff, position)) {
+    return 1;
+  }
+  const std::size_t fileIndex = position;
+  const auto number = cFileNum.find(static_cast<uint32_t>(fileIndex));
+  const uint8_t fileNum = static_cast<uint8_t>(number == cFileNum.end() ? 0 : number->second);
+  const std::string fileName = sourceFileName(coff, fileIndex);
+
+  std::ifstream source(fileName, std::ios::in | std::ios::binary);
+  if (fileName.empty() || !source.is_open()) {
+    position += 1;
+    std::ostringstream message;
+    message << "Could not open source file '" << fileName
+            << "'.\nThis file will not be present in the list file.";
+    reportStream(SEVERITY_WARNING, "Coff2Cod::doNextFile()", message, 0);
+    return 0;
+  }
+
+  SecondWord secondWord;
+  bool onIncludedEof = false;
+  uint32_t lineNumber = 0;
+  while (readSourceLine(source, cSourceLine)) {
+    lineNumber += 1;
+    updateListState(coff, position + 1, lineNumber);
+    if (cListing) {
+      listSourceLine(coff, static_cast<uint32_t>(fileIndex), fileNum, lineNumber, fileName,
+                     secondWord);
+    }
+    if (hasInclude(coff, position + 1, lineNumber)) {
+      position += 1;
+      onIncludedEof = doNextFile(coff, position) == 1;
+    }
+  }
+  source.close();
+  // A file listed here ended on its own ".eof"; step over it so that this
+  // file ends on its own one and the includer finds its later includes.
+  if (onIncludedEof) {
+    position += 1;
+  }
+  skipToEof(coff, position);
+  return 1;
+}
+
+void Coff2Cod::listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t fileNum,
+                              uint32_t lineNumber, const std::string& fileName,
+                              SecondWord& secondWord) {
+  const std::list<LstLine>* entries = nullptr;
+  const auto byFile = cLine.find(fileIndex);
+  if (byFile != cLine.end()) {
+    const auto byLine = byFile->second.find(lineNumber);
+    if (byLine != byFile->second.end() && !byLine->second.empty()) {
+      entries = &byLine->second;
+    }
+  }
+  if (entries == nullptr) {
+    cLineInfo[0].push_back(
+        LineInfo(fileNum, COD_LINE_NO_CODE, static_cast<uint16_t>(lineNumber), 0));
+    cRowText = formatListRow("", "", "", cSourceLine, fileName);
+    writeRow();
+    countListLine();
+    return;
+  }
+  bool firstRow = true;
+  for (const LstLine& entry : *entries) {
+    const uint8_t flags = firstRow ? COD_LINE_FIRST_ADDRESS : COD_LINE_MORE_ADDRESS;
+    appendCodeLineInfo(LineInfo(fileNum, flags, static_cast<uint16_t>(lineNumber),
+                                static_cast<uint16_t>(entry.l_paddr)),
+                       entry.l_paddr);
+    const ProgramWords words = readProgramWords(coff, entry);
+    const std::string disassembly = disassemble(entry.l_paddr, words, secondWord);
+    cRowText = formatListRow(formatListAddress(entry.l_paddr),
+                             words.present ? formatListValue(words.first) : "", disassembly,
+                             firstRow ? cSourceLine : "", firstRow ? fileName : "");
+    writeRow();
+    countListLine();
+    firstRow = false;
+  }
+}
+
+// Line information of a code address belongs to the directory of its window.
+void Coff2Cod::appendCodeLineInfo(const LineInfo& info, uint32_t wordAddress) {
+  const std::size_t window = wordAddress / (COD_WINDOW_SIZE / cBytesPerWord);
+  cLineInfo[window < cLineInfo.size() ? window : 0].push_back(info);
+}
+
+// The word at the entry's address and the one after it, read only where
+// the section's data holds them.
+Coff2Cod::ProgramWords Coff2Cod::readProgramWords(const Coff& coff, const LstLine& entry) const {
+  ProgramWords words;
+  const auto header = coff.cScnHdr.find(entry.secName);
+  const auto data = coff.cRawData.find(entry.secName);
+  if (header == coff.cScnHdr.end() || data == coff.cRawData.end()) {
+    return words;
+  }
+  const int64_t offset =
+      (static_cast<int64_t>(entry.l_paddr) - static_cast<int64_t>(header->second.s_paddr)) *
+      cBytesPerWord;
+  const int64_t size = data->second.size();
+  if (offset < 0 || offset + 2 > size) {
+    return words;
+  }
+  const uint8_t* bytes = data->second.data() + offset;
+  words.present = true;
+  words.first = static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+  if (offset + 4 <= size) {
+    words.second = static_cast<uint16_t>(bytes[2] | (bytes[3] << 8));
+  }
+  return words;
+}
+
+// The disassembly column of one row. The row at the second word of a
+// two-word instruction shows no text of its own.
+std::string Coff2Cod::disassemble(uint32_t wordAddress, const ProgramWords& words,
+                                  SecondWord& secondWord) const {
+  const bool isSecondWord = secondWord.pending && secondWord.address == wordAddress;
+  secondWord.pending = false;
+  if (!words.present || isSecondWord) {
+    return "";
+  }
+  const CoreFamily family = procFamily(cProcessor);
+  if (!instIsValid(words.first, family)) {
+    return kIllegalOpcode;
+  }
+  uint8_t wordCount = 1;
+  std::string text = instDisassemble(wordAddress, words.first, words.second, &wordCount, family);
+  if (wordCount == 2) {
+    secondWord.pending = true;
+    secondWord.address = wordAddress + 2 / cBytesPerWord;
+  }
+  return text;
+}

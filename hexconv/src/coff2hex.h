@@ -1,0 +1,39 @@
+// Selection of the program-memory bytes of an absolute object for the hex
+// writer: every code and romdata section, or only the parts of them that
+// lie in the "/r" ranges.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "addr_range.h"
+#include "coff.h"
+#include "data.h"
+#include "hex.h"
+
+// The bytes of one code or romdata section and its program-memory address.
+struct RomSection {
+  uint32_t paddr = 0;
+  Data bytes;
+};
+
+class Coff2Hex : public Hex {
+ public:
+  // Fills the image from `coff`; the converter itself, or null when ranges
+  // were given and nothing fell inside them, or when the object does not
+  // say how wide its program words are.
+  Coff2Hex* convert(const Coff& coff, const std::vector<AddrRange>& ranges);
+  // The selection on sections already taken from an object, with
+  // `bytesPerAddress` bytes at each program-memory address.
+  Coff2Hex* convertSections(const std::vector<RomSection>& sections, uint32_t bytesPerAddress,
+                            const std::vector<AddrRange>& ranges);
+
+  static int inRanges(uint32_t address, const std::vector<AddrRange>& ranges);
+  // The code and romdata sections of `coff` in name order.
+  static std::vector<RomSection> romSections(const Coff& coff);
+
+ private:
+  void addWholeSection(const RomSection& section, uint32_t bytesPerAddress);
+  // Returns the number of runs added.
+  size_t addRangeRuns(const RomSection& section, uint32_t bytesPerAddress, const std::vector<AddrRange>& ranges);
+};

@@ -1,0 +1,79 @@
+#include "command_line.h"
+
+#include "file_info.h"
+#include "text_helpers.h"
+
+const char* const kHexUsageText =
+    "Usage: qornip [/a <hexformat>] [/r 0xBBBB-0xEEEE]... [/q] <coffFile>\n"
+    "   where, <hexformat> is {INHX32, INHX8S, INHX8M} \n"
+    "          0xBBBB is the beginning program memory address of a range to include\n"
+    "          0xEEEE is the ending program memory address of a range to include\n"
+    "   If no /r option is present, all rom sections will be included.\n";
+const char* const kRangeSwitchMessage = "/r requires 0xBBBB-0xEEEE where 0xEEEE >= 0xBBBB";
+const char* const kFormatSwitchMessage = "-a switch requires {INHX32, INHX8S, INHX8M}";
+
+namespace {
+
+// A leading '/' is a switch unless the argument is plainly a path: it holds
+// a further separator or names an existing file.
+bool isSwitch(const std::string& argument) {
+  if (argument.size() < 2) return false;
+  if (argument[0] == '-') return true;
+  if (argument[0] != '/') return false;
+  if (argument.find('/', 1) != std::string::npos) return false;
+  return FileInfo(argument).fileExists() == 0;
+}
+
+// The switch with its letter lowered (ASCII A-Z only), e.g. "/R" -> "/r".
+std::string switchKey(const std::string& argument) {
+  std::string key = argument;
+  if (key[1] >= 'A' && key[1] <= 'Z') key[1] = static_cast<char>(key[1] - 'A' + 'a');
+  return key;
+}
+
+int parseRange(const std::string& value, AddrRange& range) {
+  std::vector<std::string> pieces = splitList(value, '-');
+  if (pieces.size() != 2) return 0;
+  range = AddrRange(parseNumber(pieces[0]), parseNumber(pieces[1]));
+  return range.cEnd >= range.cStart ? 1 : 0;
+}
+
+}  // namespace
+
+int parseCommandLine(int argc, const char* const* argv, HexOptions& options, std::string& message) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    const std::string key = isSwitch(argument) ? switchKey(argument) : std::string();
+    const bool hasValue = i + 1 < argc;
+    if (key == "-r" || key == "/r") {
+      AddrRange range;
+      if (!hasValue) {
+        message = kHexUsageText;
+        return 0;
+      }
+      if (!parseRange(argv[++i], range)) {
+        message = kRangeSwitchMessage;
+        return 0;
+      }
+      options.ranges.push_back(range);
+    } else if (key == "-q" || key == "/q") {
+      // Quiet mode was taken from the whole line at start-up.
+    } else if (key == "-a" || key == "/a") {
+      if (!hexFormatFromName(hasValue ? argv[i + 1] : "", &options.format)) {
+        message = kFormatSwitchMessage;
+        return 0;
+      }
+      ++i;
+    } else if (options.fileName.empty()) {
+      options.fileName = argument;
+    } else {
+      message = kHexUsageText;
+      return 0;
+    }
+  }
+  if (options.fileName.empty()) {
+    message = kHexUsageText;
+    return 0;
+  }
+  return 1;
+}

@@ -1,0 +1,140 @@
+#include "hex.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "diagnostics.h"
+#include "hex_record.h"
+#include "qassert.h"
+#include "replacement_file.h"
+#include "text_helpers.h"
+
+namespace {
+
+const uint32_t kRecordSpan = 16;         // a record never crosses a 16-unit boundary
+const uint32_t kSixteenBitLimit = 0x10000;
+
+// Units that fit into the record starting at `address`.
+uint32_t recordCount(uint32_t address, uint32_t unitsLeft) {
+  return std::min(kRecordSpan - address % kRecordSpan, unitsLeft);
+}
+
+void appendEndRecord(std::string& file) { appendHexRecord(file, HEX_RECORD_END, 0, nullptr, 0); }
+
+int reportFileFailure(const char* lead, const std::string& name, const char* tail) {
+  std::ostringstream message;
+  message << lead << name << tail;
+  reportStream(SEVERITY_ERROR, "Hex::write()", message, 0);
+  return 0;
+}
+
+}  // namespace
+
+void HexRange::dump(std::ostream& out) const {
+  out << "HexRange: cStart=" << formatHex(cStart, 2) << ", cData=" << std::endl;
+  cData.dump(out);
+}
+
+void Hex::sortRanges() { std::stable_sort(cRanges.begin(), cRanges.end()); }
+
+std::vector<HexFileText> Hex::render(HexFormat format) {
+  QOR_ASSERT(format == HEX_INHX8M || format == HEX_INHX8S || format == HEX_INHX32);
+  sortRanges();
+  if (format == HEX_INHX8S) {
+    std::vector<HexFileText> files = {{cFileBaseName + ".hxl", ""}, {cFileBaseName + ".hxh", ""}};
+    renderWordAddressed(files[0].text, files[1].text);
+    return files;
+  }
+  return {{cFileBaseName + ".hex", renderByteAddressed(format)}};
+}
+
+std::string Hex::renderByteAddressed(HexFormat format) {
+  std::string file;
+  int first = 1;
+  for (const HexRange& range : cRanges) {
+    uint32_t address = range.cStart;
+    const uint32_t size = range.cData.size();
+    for (uint32_t done = 0; done < size;) {
+      doLinearAddressRecord(file, address, format, first);
+      first = 0;
+      const uint32_t count = recordCount(address, size - done);
+      appendHexRecord(file, HEX_RECORD_DATA, static_cast<uint16_t>(address), range.cData.data() + done,
+                      static_cast<uint8_t>(count));
+      address += count;
+      done += count;
+    }
+  }
+  appendEndRecord(file);
+  return file;
+}
+
+// Program words split into a file of low bytes and a file of high bytes at
+// word addresses. A range with an odd byte count (one byte per address)
+// ends in a word whose high byte is 0x00: this layout holds whole words only.
+void Hex::renderWordAddressed(std::string& lowFile, std::string& highFile) {
+  int first = 1;
+  for (const HexRange& range : cRanges) {
+    uint32_t word = range.cStart / 2;
+    const uint32_t size = range.cData.size();
+    const uint32_t words = size / 2 + size % 2;
+    const uint8_t* bytes = range.cData.data();
+    for (uint32_t done = 0; done < words;) {
+      doLinearAddressRecord(lowFile, word, HEX_INHX8S, first);
+      doLinearAddressRecord(highFile, word, HEX_INHX8S, first);
+      first = 0;
+      const uint32_t count = recordCount(word, words - done);
+      uint8_t low[kRecordSpan];
+      uint8_t high[kRecordSpan];
+      for (uint32_t k = 0; k < count; ++k) {
+        const uint32_t index = 2 * (done + k);
+        low[k] = bytes[index];
+        high[k] = index + 1 < size ? bytes[index + 1] : 0x00;
+      }
+      appendHexRecord(lowFile, HEX_RECORD_DATA, static_cast<uint16_t>(word), low, static_cast<uint8_t>(count));
+      appendHexRecord(highFile, HEX_RECORD_DATA, static_cast<uint16_t>(word), high, static_cast<uint8_t>(count));
+      word += count;
+      done += count;
+    }
+  }
+  appendEndRecord(lowFile);
+  appendEndRecord(highFile);
+}
+
+void Hex::doLinearAddressRecord(std::string& file, uint32_t address, HexFormat format, int first) {
+  if (first) cLastAddress = address;
+  if (format == HEX_INHX8M || format == HEX_INHX8S) {
+    if (address >= kSixteenBitLimit) {
+      reportMessage(SEVERITY_ERROR, "Hex::doLinearAddressRecord()",
+                    "Selected hex format does not support byte addresses above 64kb; use INHX32 format!", 1);
+    }
+    return;
+  }
+  if (first || (address >> 16) != (cLastAddress >> 16)) {
+    cLastAddress = address;
+    const uint8_t upper[2] = {static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16)};
+    appendHexRecord(file, HEX_RECORD_LINEAR_ADDRESS, 0, upper, 2);
+  }
+}
+
+// Every record is composed before any file is opened, so an address the
+// layout cannot hold ends the run with no hex file written, and the files
+// replace their old versions only once all of them are complete.
+int Hex::write(HexFormat format) {
+  const std::vector<HexFileText> files = render(format);
+  std::vector<ReplacementFile> outputs(files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (!outputs[i].open(files[i].name)) return reportFileFailure("Could not open hex file '", files[i].name, "' for writing.");
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (!outputs[i].writeText(files[i].text)) return reportFileFailure("Could not write hex file '", files[i].name, "'.");
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (!outputs[i].commit()) return reportFileFailure("Could not write hex file '", files[i].name, "'.");
+  }
+  return 1;
+}
+
+void Hex::dump(std::ostream& out) const {
+  out << "Hex: cFileBaseName=" << cFileBaseName << ", cRanges:" << std::endl;
+  for (const HexRange& range : cRanges) range.dump(out);
+}

@@ -1,0 +1,73 @@
+#include "replacement_file.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// An existing file must be writable by us, as it would be for a plain
+// open for writing; a missing one only needs its directory.
+bool mayReplace(const std::string& name) {
+  std::error_code error;
+  fs::file_status status = fs::status(name, error);
+  if (!fs::exists(status)) return true;
+  if (fs::is_directory(status)) return false;
+  std::FILE* existing = std::fopen(name.c_str(), "r+");
+  if (existing == nullptr) return false;
+  std::fclose(existing);
+  return true;
+}
+
+}  // namespace
+
+ReplacementFile::~ReplacementFile() { discard(); }
+
+int ReplacementFile::open(const std::string& name) {
+  discard();
+  if (!mayReplace(name)) return 0;
+  cName = name;
+  // Exclusive creation: a temporary never overwrites a file of the user's.
+  for (int attempt = 0; attempt < 100 && cFile == nullptr; ++attempt) {
+    cTempName = name + ".tmp" + (attempt == 0 ? std::string() : std::to_string(attempt));
+    cFile = std::fopen(cTempName.c_str(), "wx");
+  }
+  if (cFile == nullptr) {
+    cTempName.clear();
+    return 0;
+  }
+  return 1;
+}
+
+int ReplacementFile::writeText(const std::string& text) {
+  if (cFile == nullptr) return 0;
+  bool ok = std::fwrite(text.data(), 1, text.size(), cFile) == text.size();
+  ok = std::fclose(cFile) == 0 && ok;
+  cFile = nullptr;
+  cWritten = ok;
+  return ok ? 1 : 0;
+}
+
+int ReplacementFile::commit() {
+  if (!cWritten) return 0;
+  std::error_code error;
+  fs::rename(cTempName, cName, error);
+  if (error) return 0;
+  cTempName.clear();
+  cWritten = false;
+  return 1;
+}
+
+void ReplacementFile::discard() {
+  if (cFile != nullptr) {
+    std::fclose(cFile);
+    cFile = nullptr;
+  }
+  if (!cTempName.empty()) {
+    std::error_code error;
+    fs::remove(cTempName, error);
+    cTempName.clear();
+  }
+  cWritten = false;
+}

@@ -1,0 +1,87 @@
+// Hex::write on disk: files appear complete or not at all, old files stay
+// whole when a run cannot write.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "diagnostics.h"
+#include "hex.h"
+#include "process_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs each test inside a fresh scratch directory: the writer uses the
+// current directory.
+class HexFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetDiagnostics();
+    cOldDir = fs::current_path();
+    fs::current_path(cScratch.path());
+    const uint8_t bytes[] = {0xAB, 0xCD};
+    cHex.cFileBaseName = "prog";
+    cHex.cRanges.emplace_back(0x10, Data(2, bytes));
+  }
+  void TearDown() override { fs::current_path(cOldDir); }
+
+  std::set<std::string> entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(cScratch.path())) names.insert(entry.path().filename().string());
+    return names;
+  }
+
+  qortest::ScratchDir cScratch;
+  fs::path cOldDir;
+  Hex cHex;
+};
+
+TEST_F(HexFileTest, WritesAndReplacesTheFileLeavingNothingElse) {
+  qortest::writeFile("prog.hex", "old contents that are longer than the new file\n");
+  ASSERT_EQ(cHex.write(HEX_INHX8M), 1);
+  EXPECT_EQ(qortest::readFile("prog.hex"), ":02001000ABCD76\n:00000001FF\n");
+  EXPECT_EQ(entries(), (std::set<std::string>{"prog.hex"}));
+  EXPECT_EQ(errorCount(), 0u);
+}
+
+TEST_F(HexFileTest, UnwritableNameIsReportedAndNothingIsLeftBehind) {
+  fs::create_directory("prog.hex");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(cHex.write(HEX_INHX32), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error - Could not open hex file 'prog.hex' for writing.\n");
+  EXPECT_EQ(errorCount(), 1u);
+  EXPECT_EQ(entries(), (std::set<std::string>{"prog.hex"}));
+  EXPECT_TRUE(fs::is_directory("prog.hex"));
+}
+
+TEST_F(HexFileTest, SplitLayoutKeepsTheOldLowFileWhenTheHighFileCannotBeWritten) {
+  qortest::writeFile("prog.hxl", "old low file\n");
+  fs::create_directory("prog.hxh");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(cHex.write(HEX_INHX8S), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error - Could not open hex file 'prog.hxh' for writing.\n");
+  EXPECT_EQ(qortest::readFile("prog.hxl"), "old low file\n");
+  EXPECT_EQ(entries(), (std::set<std::string>{"prog.hxl", "prog.hxh"}));
+}
+
+TEST_F(HexFileTest, SplitLayoutWritesBothFiles) {
+  ASSERT_EQ(cHex.write(HEX_INHX8S), 1);
+  EXPECT_EQ(qortest::readFile("prog.hxl"), ":01000800AB4C\n:00000001FF\n");
+  EXPECT_EQ(qortest::readFile("prog.hxh"), ":01000800CD2A\n:00000001FF\n");
+}
+
+TEST_F(HexFileTest, ReadOnlyExistingFileIsNotReplaced) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
+  qortest::writeFile("prog.hex", "kept\n");
+  fs::permissions("prog.hex", fs::perms::owner_read);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(cHex.write(HEX_INHX8M), 0);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(qortest::readFile("prog.hex"), "kept\n");
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+// The Intel HEX records of the three layouts, composed in memory.
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "hex.h"
+#include "hex_record.h"
+
+namespace {
+
+Data bytesFrom(uint8_t first, uint32_t count) {
+  std::vector<uint8_t> bytes(count);
+  std::iota(bytes.begin(), bytes.end(), first);
+  return Data(count, bytes.data());
+}
+
+Hex imageOf(std::vector<HexRange> ranges) {
+  Hex hex;
+  hex.cFileBaseName = "prog";
+  hex.cRanges = std::move(ranges);
+  return hex;
+}
+
+std::string renderOne(Hex& hex, HexFormat format) {
+  std::vector<HexFileText> files = hex.render(format);
+  EXPECT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].name, "prog.hex");
+  return files.empty() ? std::string() : files[0].text;
+}
+
+TEST(HexRecord, KnownRecordsAndChecksums) {
+  std::string out;
+  const uint8_t data[] = {0x02, 0x33, 0x7A};
+  appendHexRecord(out, HEX_RECORD_DATA, 0x0030, data, 3);
+  const uint8_t upper[] = {0x12, 0x34};
+  appendHexRecord(out, HEX_RECORD_LINEAR_ADDRESS, 0, upper, 2);
+  appendHexRecord(out, HEX_RECORD_END, 0, nullptr, 0);
+  EXPECT_EQ(out, ":0300300002337A1E\n:020000041234B4\n:00000001FF\n");
+}
+
+TEST(HexWrite, SixWordsAtWordEightInBothByteLayouts) {
+  const std::string record = ":0C001000101112131415161718191A1BE2\n";
+  Hex hex = imageOf({HexRange(0x10, bytesFrom(0x10, 12))});
+  EXPECT_EQ(renderOne(hex, HEX_INHX32), ":020000040000FA\n" + record + ":00000001FF\n");
+  EXPECT_EQ(renderOne(hex, HEX_INHX8M), record + ":00000001FF\n");
+}
+
+TEST(HexWrite, RecordsStopAtSixteenByteBoundaries) {
+  Hex hex = imageOf({HexRange(0x0005, bytesFrom(0x80, 40))});
+  EXPECT_EQ(renderOne(hex, HEX_INHX8M),
+            ":0B000500808182838485868788898A39\n"
+            ":100010008B8C8D8E8F909192939495969798999AB8\n"
+            ":0D0020009B9C9D9E9FA0A1A2A3A4A5A6A7A6\n"
+            ":00000001FF\n");
+}
+
+TEST(HexWrite, SplitLayoutPutsLowAndHighBytesAtWordAddresses) {
+  Hex hex = imageOf({HexRange(0x000A, bytesFrom(0x20, 40))});
+  std::vector<HexFileText> files = hex.render(HEX_INHX8S);
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].name, "prog.hxl");
+  EXPECT_EQ(files[0].text,
+            ":0B00050020222426282A2C2E30323422\n:0900100036383A3C3E40424446B9\n:00000001FF\n");
+  EXPECT_EQ(files[1].name, "prog.hxh");
+  EXPECT_EQ(files[1].text,
+            ":0B00050021232527292B2D2F31333517\n:0900100037393B3D3F41434547B0\n:00000001FF\n");
+}
+
+TEST(HexWrite, SplitLayoutCompletesAnOddLastWordWithZero) {
+  Hex hex = imageOf({HexRange(0x0000, bytesFrom(0x01, 3))});
+  std::vector<HexFileText> files = hex.render(HEX_INHX8S);
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].text, ":020000000103FA\n:00000001FF\n");
+  EXPECT_EQ(files[1].text, ":020000000200FC\n:00000001FF\n");
+}
+
+TEST(HexWrite, LinearAddressRecordWhenCrossingSixtyFourK) {
+  Hex hex = imageOf({HexRange(0xFFF8, bytesFrom(0x01, 16)), HexRange(0x12340000, bytesFrom(0x01, 1))});
+  EXPECT_EQ(renderOne(hex, HEX_INHX32),
+            ":020000040000FA\n"
+            ":08FFF8000102030405060708DD\n"
+            ":020000040001F9\n"
+            ":08000000090A0B0C0D0E0F1094\n"
+            ":020000041234B4\n"
+            ":0100000001FE\n"
+            ":00000001FF\n");
+}
+
+TEST(HexWrite, FirstRecordAboveSixtyFourKStillGetsItsUpperAddress) {
+  Hex hex = imageOf({HexRange(0x20010, bytesFrom(0x01, 1))});
+  EXPECT_EQ(renderOne(hex, HEX_INHX32), ":020000040002F8\n:0100100001EE\n:00000001FF\n");
+}
+
+TEST(HexWrite, RangesAreWrittenInAddressOrderAndOverlapsAsTheyAre) {
+  Hex hex = imageOf({HexRange(0x20, bytesFrom(0xA0, 2)), HexRange(0x00, bytesFrom(0x01, 2)),
+                     HexRange(0x01, bytesFrom(0x02, 1))});
+  EXPECT_EQ(renderOne(hex, HEX_INHX8M),
+            ":020000000102FB\n:0100010002FC\n:02002000A0A19D\n:00000001FF\n");
+  ASSERT_EQ(hex.cRanges.size(), 3u);
+  EXPECT_EQ(hex.cRanges[0].cStart, 0x00u);
+  EXPECT_EQ(hex.cRanges[2].cStart, 0x20u);
+}
+
+TEST(HexWrite, EmptyImageGivesOnlyTheEndRecord) {
+  Hex empty = imageOf({});
+  EXPECT_EQ(renderOne(empty, HEX_INHX32), ":00000001FF\n");
+}
+
+TEST(HexWrite, LastRecordBelowSixtyFourKIsAccepted) {
+  Hex hex = imageOf({HexRange(0xFFF0, bytesFrom(0x00, 16))});
+  EXPECT_EQ(renderOne(hex, HEX_INHX8M).substr(0, 9), ":10FFF000");
+}
+
+using HexWriteDeathTest = ::testing::Test;
+
+TEST_F(HexWriteDeathTest, SixteenBitLayoutsStopAboveSixtyFourK) {
+  const char* message = "Error - Selected hex format does not support byte addresses above 64kb; use INHX32 format";
+  Hex bytes = imageOf({HexRange(0xFFF8, bytesFrom(0x01, 16))});
+  EXPECT_EXIT(bytes.render(HEX_INHX8M), ::testing::ExitedWithCode(255), message);
+  Hex words = imageOf({HexRange(0x1FFF0, bytesFrom(0x01, 32))});
+  EXPECT_EXIT(words.render(HEX_INHX8S), ::testing::ExitedWithCode(255), message);
+  // The same image in words below 64 K is fine in the split layout.
+  Hex below = imageOf({HexRange(0x1FFE0, bytesFrom(0x01, 32))});
+  EXPECT_EQ(below.render(HEX_INHX8S)[0].text.substr(0, 9), ":10FFF000");
+}
+
+}  // namespace

@@ -18,3 +18,15 @@ echo "Example output goes to $work"
 cp examples/codconv/blink.o examples/codconv/blink.asm examples/codconv/ports.inc "$work/"
 (cd "$work" && "$bin/codconv/src/qortav" blink.o)
 echo "qortav wrote $work/blink.cod and $work/blink.lst"
+
+# Hex converter: the bundled absolute object in all three layouts, the
+# default INHX32 file checked against the bundled copy.
+mkdir -p "$work/hexconv" && (
+  cd "$work/hexconv"
+  "$bin/hexconv/src/qornip" "$top/examples/hexconv/blink.o"
+  cmp blink.hex "$top/examples/hexconv/blink.hex"
+  "$bin/hexconv/src/qornip" /q /a INHX8M "$top/examples/hexconv/blink.o" && mv blink.hex blink-inhx8m.hex
+  "$bin/hexconv/src/qornip" /q /a INHX8S /r 0x0000-0x0FFF "$top/examples/hexconv/blink.o"
+  "$bin/hexconv/src/qornip" /q "$top/examples/hexconv/blink.o"
+  echo "Hex converter: $(ls | tr '\n' ' ')"
+)

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "addr_range.h"
 #include "hex.h"
 #include "hex_record.h"
 
@@ -124,6 +126,22 @@ TEST_F(HexWriteDeathTest, SixteenBitLayoutsStopAboveSixtyFourK) {
   // The same image in words below 64 K is fine in the split layout.
   Hex below = imageOf({HexRange(0x1FFE0, bytesFrom(0x01, 32))});
   EXPECT_EQ(below.render(HEX_INHX8S)[0].text.substr(0, 9), ":10FFF000");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HexDump, RangesAndImage) {
+  std::ostringstream out;
+  AddrRange(0x10, 0x2345).dump(out);
+  Hex hex = imageOf({HexRange(0x12345, bytesFrom(0xAB, 2))});
+  hex.dump(out);
+  EXPECT_EQ(out.str(),
+            "AddrRange:  cStart=0x00000010cEnd=0x00002345\n"
+            "Hex: cFileBaseName=prog, cRanges:\n"
+            "HexRange: cStart=0x2345, cData=\n"
+            "abac\n");
 }
 
 }  // namespace

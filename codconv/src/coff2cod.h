@@ -80,6 +80,8 @@ class Coff2Cod : public Cod {
   uint32_t cBytesPerWord = 2;
   // Local time of the first page header, shown on every page.
   std::string cListTime;
+  // Files being listed inside the one that createListFile started.
+  int cIncludeDepth = 0;
 
   int checkProcessor(const Coff& coff);
   int copySectionBytes(const Coff& coff, const std::string& name, uint32_t address);

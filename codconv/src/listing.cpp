@@ -17,6 +17,10 @@ namespace {
 
 const char* const kIllegalOpcode = "??? Illegal Opcode";
 
+// Included files nest no deeper than this: each level holds an open source
+// file and a stack frame, and a damaged object could nest thousands.
+constexpr int kMaxIncludeDepth = 100;
+
 // A name beside `fileName` that no file has yet, for writing the new file
 // before it replaces the old one.
 std::string unusedNameBeside(const std::string& fileName) {
@@ -124,9 +128,11 @@ int Coff2Cod::doNextFile(const Coff& coff, std::size_t& position) {
       listSourceLine(coff, static_cast<uint32_t>(fileIndex), fileNum, lineNumber, fileName,
                      secondWord);
     }
-    if (hasInclude(coff, position + 1, lineNumber)) {
+    if (cIncludeDepth < kMaxIncludeDepth && hasInclude(coff, position + 1, lineNumber)) {
       position += 1;
+      cIncludeDepth += 1;
       onIncludedEof = doNextFile(coff, position) == 1;
+      cIncludeDepth -= 1;
     }
   }
   source.close();

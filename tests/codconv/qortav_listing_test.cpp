@@ -249,6 +249,33 @@ TEST(QortavListing, AFileIncludedAfterANestedIncludeStaysInPlace) {
   EXPECT_EQ(maskListTime(readFile(dir.file("nest.lst"))), expected);
 }
 
+TEST(QortavListing, DeeplyNestedIncludesEndWithoutCrash) {
+  ScratchDir dir;
+  ObjectBuilder builder = objectFor(kWordDevice, dir.file("deep.o"));
+  builder.code(".code").at(0).bytes({0x00, 0x00});
+  const int files = 10000;
+  builder.fileSymbol("a.inc");
+  for (int i = 1; i < files; ++i) {
+    builder.fileSymbol("a.inc", 1);
+  }
+  for (int i = 0; i < files; ++i) {
+    endOfFile(builder);
+  }
+  builder.symbol("_trail", 0, N_ABS, C_EXT);
+  builder.writeFile(dir.file("deep.o"));
+  writeSources(dir, {"a.inc"}, 1);
+
+  const qortest::ProcessResult result = runQortav({"-q", "deep.o"}, dir.path());
+  EXPECT_FALSE(result.signalled);
+  EXPECT_EQ(result.exitCode, 0);
+  const std::string listing = maskListTime(readFile(dir.file("deep.lst")));
+  std::string expected = pageHeader(true);
+  for (int level = 0; level <= 100; ++level) {
+    expected += noCodeRow("a.inc", 1);
+  }
+  EXPECT_EQ(listing, expected);
+}
+
 TEST(QortavListing, NolistAndListLeaveTheirLinesOut) {
   ScratchDir dir;
   ObjectBuilder builder = objectFor(kWordDevice, dir.file("nl.o"));

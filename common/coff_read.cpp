@@ -213,7 +213,7 @@ class CoffParser {
       return true;
     }
     std::vector<uint8_t> bytes;
-    if (!cReader.read(section.s_scnptr, section.s_size, bytes))
+    if (!claim(section.s_size) || !cReader.read(section.s_scnptr, section.s_size, bytes))
       return fail("' could not read raw data.");
     cCoff->cRawData[name] = Data(section.s_size, bytes.data());
     return true;
@@ -221,8 +221,9 @@ class CoffParser {
 
   bool readLineNumbers(const SectionHeader& section, const std::string& name) {
     if (section.s_nlnno == 0) return true;
+    const uint64_t length = uint64_t{section.s_nlnno} * linenoSize();
     std::vector<uint8_t> bytes;
-    if (!cReader.read(section.s_lnnoptr, uint64_t{section.s_nlnno} * linenoSize(), bytes))
+    if (!claim(length) || !cReader.read(section.s_lnnoptr, length, bytes))
       return fail("' could not read line numbers.");
     auto& lines = cCoff->cScnLineno[name];
     uint32_t functionIndex = 0;
@@ -252,8 +253,9 @@ class CoffParser {
 
   bool readRelocations(const SectionHeader& section, const std::string& name) {
     if (section.s_nreloc == 0) return true;
+    const uint64_t length = uint64_t{section.s_nreloc} * relocSize();
     std::vector<uint8_t> bytes;
-    if (!cReader.read(section.s_relptr, uint64_t{section.s_nreloc} * relocSize(), bytes))
+    if (!claim(length) || !cReader.read(section.s_relptr, length, bytes))
       return fail("' could not read relocation info.");
     auto& relocs = cCoff->cScnReloc[name];
     for (uint32_t k = 0; k < section.s_nreloc; ++k) {
@@ -263,11 +265,21 @@ class CoffParser {
     return true;
   }
 
+  // The blocks of a well-formed file do not overlap, so all the section data
+  // read together (raw data, relocation and line entries) fits in the file.
+  // Headers that point many sections at one large block would otherwise
+  // multiply the memory a small file can demand.
+  bool claim(uint64_t length) {
+    cSectionBytes += length;
+    return cSectionBytes <= cReader.remaining();
+  }
+
   CoffImageReader cReader;
   std::unique_ptr<Coff> cCoff;
   bool cOlderLayout = false;
   int cNextFreeOffset = 4;
   uint64_t cZeroFilledBytes = 0;
+  uint64_t cSectionBytes = 0;  // section data read so far
 };
 
 }  // namespace

@@ -173,6 +173,17 @@ TEST(CoffRead, HugeZeroFilledSectionIsRefused) {
   EXPECT_EQ(messages.text(), errorLine("' could not read raw data."));
 }
 
+TEST(CoffRead, SectionsSharingOneBlockCannotMultiplyIt) {
+  // Both headers point at the same 400 bytes: together more than the file.
+  ObjectBuilder builder("t.o");
+  builder.code(".a").bytes(std::vector<uint8_t>(400, 1)).code(".b");
+  std::vector<uint8_t> image = builder.image();
+  std::copy(image.begin() + 36 + 16, image.begin() + 36 + 24, image.begin() + 76 + 16);
+  MessageCapture messages;
+  EXPECT_FALSE(readImage(image));
+  EXPECT_EQ(messages.text(), errorLine("' could not read raw data."));
+}
+
 TEST(CoffRead, ObjectWithoutSymbolsReadsBack) {
   const ObjectBuilder builder =
       ObjectBuilder("t.o").code("a_long_code_name").bytes({1, 2}).line(0, 1, 0).udata(".b", 3);

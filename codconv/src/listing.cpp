@@ -2,6 +2,7 @@
 // paginated, with one LineInfo record per row and per page header line.
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -21,23 +22,27 @@ const char* const kIllegalOpcode = "??? Illegal Opcode";
 // file and a stack frame, and a damaged object could nest thousands.
 constexpr int kMaxIncludeDepth = 100;
 
-// A name beside `fileName` that no file has yet, for writing the new file
-// before it replaces the old one.
+// A name beside `fileName` that nothing (not even a dangling link) holds
+// yet, for writing the new file before it replaces the old one; `fileName`
+// itself when no such name is free.
 std::string unusedNameBeside(const std::string& fileName) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::string candidate = fileName + ".tmp" + std::to_string(attempt);
-    if (!FileInfo(candidate).fileExists()) {
+    std::error_code error;
+    if (std::filesystem::symlink_status(candidate, error).type() ==
+        std::filesystem::file_type::not_found) {
       return candidate;
     }
   }
-  return fileName + ".tmp";
+  return fileName;
 }
 
 }  // namespace
 
 int Coff2Cod::createListFile(const Coff& coff) {
   const FileInfo objectFile(coff.cName);
-  const std::string listName = joinPath(objectFile.path(), objectFile.baseName() + ".lst");
+  // Drive and directory of the object (path() ends with its separator).
+  const std::string listName = objectFile.path() + objectFile.baseName() + ".lst";
   // The listing is written beside the old one and replaces it only when it
   // is complete, so a failed run never leaves a user's file half written.
   const std::string partName = unusedNameBeside(listName);
@@ -54,8 +59,12 @@ int Coff2Cod::createListFile(const Coff& coff) {
     doNextFile(coff, position);
   }
   cListFile.close();
-  if (cListFile.fail() || std::rename(partName.c_str(), listName.c_str()) != 0) {
-    std::remove(partName.c_str());
+  const bool written = !cListFile.fail() &&
+                       (partName == listName || std::rename(partName.c_str(), listName.c_str()) == 0);
+  if (!written) {
+    if (partName != listName) {
+      std::remove(partName.c_str());
+    }
     std::ostringstream message;
     message << "Could not write list file '" << listName << "'.";
     reportStream(SEVERITY_ERROR, "Coff2Cod::createListFile()", message, 0);

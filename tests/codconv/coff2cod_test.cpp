@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <sstream>
+
 #include "codconv_fixture.h"
+#include "debug_switches.h"
 #include "diagnostics.h"
 #include "mgproc.h"
 
@@ -198,6 +202,47 @@ TEST_F(Coff2CodTest, LineMapGroupsCodeLineEntriesByFileAndLine) {
   EXPECT_EQ((++entry)->l_paddr, 0x10u);
   EXPECT_EQ((++entry)->secName, "b");
   EXPECT_EQ(cod.cLine.at(2).at(1).front().l_lnno, 1);
+}
+
+// Captures standard output while a trace switch is on.
+class TraceCapture {
+ public:
+  explicit TraceCapture(const std::string& name) : cName(name), cOld(std::cout.rdbuf(cText.rdbuf())) {
+    setSwitch(cName, 1);
+  }
+  ~TraceCapture() {
+    setSwitch(cName, 0);
+    std::cout.rdbuf(cOld);
+  }
+  std::string text() const { return cText.str(); }
+
+ private:
+  std::string cName;
+  std::ostringstream cText;
+  std::streambuf* cOld;
+};
+
+TEST_F(Coff2CodTest, TracesOfTheLineMapAndTheSections) {
+  ObjectBuilder builder = objectFor(kWordDevice, "trace.o");
+  builder.code("main").at(0x1234).bytes({0, 0}).line(0, 7, 0x1234);
+  coff = builder.coff();
+  std::string lineMap;
+  std::string sections;
+  {
+    TraceCapture capture("Coff2Cod::buildLineMap");
+    cod.buildLineMap(*coff);
+    lineMap = capture.text();
+  }
+  {
+    TraceCapture capture("Coff2Cod::createRawDataAndMemoryMap");
+    cod.convert(*coff, 0, 1);
+    sections = capture.text();
+  }
+  EXPECT_EQ(lineMap,
+            "Coff2Cod::buildLineMap() - Dumping contents of cLine: \n"
+            "   srcndx=0,  linenum=7,  secName=main,  paddr=4660\n");
+  EXPECT_EQ(sections,
+            "Coff2Cod::createRawDataAndMemoryMap: \n  scnName=main, addr=0x00001234\n");
 }
 
 }  // namespace

@@ -28,6 +28,13 @@ int reportFileFailure(const char* lead, const std::string& name, const char* tai
   return 0;
 }
 
+int reportOpenFailure(const std::string& name) {
+  return reportFileFailure("Could not open hex file '", name, "' for writing.");
+}
+
+// A full disk or a failed rename: the old file, if any, is still whole.
+int reportWriteFailure(const std::string& name) { return reportFileFailure("Could not write hex file '", name, "'."); }
+
 }  // namespace
 
 void HexRange::dump(std::ostream& out) const {
@@ -123,13 +130,13 @@ int Hex::write(HexFormat format) {
   const std::vector<HexFileText> files = render(format);
   std::vector<ReplacementFile> outputs(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
-    if (!outputs[i].open(files[i].name)) return reportFileFailure("Could not open hex file '", files[i].name, "' for writing.");
+    if (!outputs[i].open(files[i].name)) return reportOpenFailure(files[i].name);
   }
   for (size_t i = 0; i < files.size(); ++i) {
-    if (!outputs[i].writeText(files[i].text)) return reportFileFailure("Could not write hex file '", files[i].name, "'.");
+    if (!outputs[i].writeText(files[i].text)) return reportWriteFailure(files[i].name);
   }
   for (size_t i = 0; i < files.size(); ++i) {
-    if (!outputs[i].commit()) return reportFileFailure("Could not write hex file '", files[i].name, "'.");
+    if (!outputs[i].commit()) return reportWriteFailure(files[i].name);
   }
   return 1;
 }

@@ -10,6 +10,7 @@
 #include "mgproc.h"
 #include "object_builder.h"
 #include "process_runner.h"
+#include "srecord_check.h"
 
 namespace {
 
@@ -54,6 +55,12 @@ TEST(HexconvExample, BundledObjectConvertsToTheBundledHexFile) {
   const std::string produced = qortest::readFile(dir.file("blink.hex"));
   if (std::getenv("QOR_WRITE_EXAMPLES") != nullptr) qortest::writeFile(kExampleDir + "blink.hex", produced);
   EXPECT_EQ(produced, qortest::readFile(kExampleDir + "blink.hex"));
+  hexcheck::ByteMap image;
+  hexcheck::addBytes(image, 0x0000, {0x0A, 0x28, 0x00, 0x00});
+  hexcheck::addBytes(image, 0x0008, {0x09, 0x00});
+  hexcheck::addBytes(image, 0x0014, {0x83, 0x16, 0x86, 0x01, 0x83, 0x12, 0x86, 0x09, 0x0E, 0x28});
+  hexcheck::addBytes(image, 0x1000, {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x00});
+  EXPECT_TRUE(hexcheck::srecordAgrees(dir.file("blink.hex"), image));
 }
 
 }  // namespace

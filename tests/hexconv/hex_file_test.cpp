@@ -10,6 +10,8 @@
 #include "diagnostics.h"
 #include "hex.h"
 #include "process_runner.h"
+#include "replacement_file.h"
+#include "srecord_check.h"
 
 namespace {
 
@@ -46,6 +48,7 @@ TEST_F(HexFileTest, WritesAndReplacesTheFileLeavingNothingElse) {
   EXPECT_EQ(qortest::readFile("prog.hex"), ":02001000ABCD76\n:00000001FF\n");
   EXPECT_EQ(entries(), (std::set<std::string>{"prog.hex"}));
   EXPECT_EQ(errorCount(), 0u);
+  EXPECT_TRUE(hexcheck::srecordAgrees(cScratch.file("prog.hex"), {{0x10, 0xAB}, {0x11, 0xCD}}));
 }
 
 TEST_F(HexFileTest, UnwritableNameIsReportedAndNothingIsLeftBehind) {
@@ -72,6 +75,8 @@ TEST_F(HexFileTest, SplitLayoutWritesBothFiles) {
   ASSERT_EQ(cHex.write(HEX_INHX8S), 1);
   EXPECT_EQ(qortest::readFile("prog.hxl"), ":01000800AB4C\n:00000001FF\n");
   EXPECT_EQ(qortest::readFile("prog.hxh"), ":01000800CD2A\n:00000001FF\n");
+  EXPECT_TRUE(hexcheck::srecordAgrees(cScratch.file("prog.hxl"), {{0x08, 0xAB}}));
+  EXPECT_TRUE(hexcheck::srecordAgrees(cScratch.file("prog.hxh"), {{0x08, 0xCD}}));
 }
 
 TEST_F(HexFileTest, ReadOnlyExistingFileIsNotReplaced) {
@@ -82,6 +87,32 @@ TEST_F(HexFileTest, ReadOnlyExistingFileIsNotReplaced) {
   EXPECT_EQ(cHex.write(HEX_INHX8M), 0);
   ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(qortest::readFile("prog.hex"), "kept\n");
+}
+
+TEST_F(HexFileTest, TemporaryNeverTakesTheNameOfAUserFile) {
+  qortest::writeFile("out.hex.tmp", "user file\n");
+  {
+    ReplacementFile file;
+    ASSERT_EQ(file.open("out.hex"), 1);
+    ASSERT_EQ(file.writeText("new\n"), 1);
+    ASSERT_EQ(file.commit(), 1);
+  }
+  EXPECT_EQ(qortest::readFile("out.hex.tmp"), "user file\n");
+  EXPECT_EQ(qortest::readFile("out.hex"), "new\n");
+  EXPECT_EQ(entries(), (std::set<std::string>{"out.hex", "out.hex.tmp"}));
+}
+
+TEST_F(HexFileTest, FailedReplacementLeavesNoTemporary) {
+  {
+    ReplacementFile file;
+    ASSERT_EQ(file.open("out.hex"), 1);
+    ASSERT_EQ(file.writeText("new\n"), 1);
+    fs::create_directory("out.hex");
+    fs::create_directory("out.hex/keep");
+    EXPECT_EQ(file.commit(), 0);
+  }
+  EXPECT_EQ(entries(), (std::set<std::string>{"out.hex"}));
+  EXPECT_TRUE(fs::is_directory("out.hex/keep"));
 }
 
 }  // namespace

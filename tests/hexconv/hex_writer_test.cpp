@@ -42,34 +42,6 @@ TEST(HexRecord, KnownRecordsAndChecksums) {
   EXPECT_EQ(out, ":0300300002337A1E\n:020000041234B4\n:00000001FF\n");
 }
 
-TEST(HexWrite, SixWordsAtWordEightInBothByteLayouts) {
-  const std::string record = ":0C001000101112131415161718191A1BE2\n";
-  Hex hex = imageOf({HexRange(0x10, bytesFrom(0x10, 12))});
-  EXPECT_EQ(renderOne(hex, HEX_INHX32), ":020000040000FA\n" + record + ":00000001FF\n");
-  EXPECT_EQ(renderOne(hex, HEX_INHX8M), record + ":00000001FF\n");
-}
-
-TEST(HexWrite, RecordsStopAtSixteenByteBoundaries) {
-  Hex hex = imageOf({HexRange(0x0005, bytesFrom(0x80, 40))});
-  EXPECT_EQ(renderOne(hex, HEX_INHX8M),
-            ":0B000500808182838485868788898A39\n"
-            ":100010008B8C8D8E8F909192939495969798999AB8\n"
-            ":0D0020009B9C9D9E9FA0A1A2A3A4A5A6A7A6\n"
-            ":00000001FF\n");
-}
-
-TEST(HexWrite, SplitLayoutPutsLowAndHighBytesAtWordAddresses) {
-  Hex hex = imageOf({HexRange(0x000A, bytesFrom(0x20, 40))});
-  std::vector<HexFileText> files = hex.render(HEX_INHX8S);
-  ASSERT_EQ(files.size(), 2u);
-  EXPECT_EQ(files[0].name, "prog.hxl");
-  EXPECT_EQ(files[0].text,
-            ":0B00050020222426282A2C2E30323422\n:0900100036383A3C3E40424446B9\n:00000001FF\n");
-  EXPECT_EQ(files[1].name, "prog.hxh");
-  EXPECT_EQ(files[1].text,
-            ":0B00050021232527292B2D2F31333517\n:0900100037393B3D3F41434547B0\n:00000001FF\n");
-}
-
 TEST(HexWrite, SplitLayoutCompletesAnOddLastWordWithZero) {
   Hex hex = imageOf({HexRange(0x0000, bytesFrom(0x01, 3))});
   std::vector<HexFileText> files = hex.render(HEX_INHX8S);

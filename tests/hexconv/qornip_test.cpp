@@ -167,6 +167,7 @@ TEST_F(QornipTest, OnlyCodeAndRomdataSectionsAreConverted) {
   write(builder);
   convert({"/a", "INHX8M", "prog.o"});
   EXPECT_EQ(contents("prog.hex"), ":02000000AABB99\n:00000001FF\n");
+  expectSrecordReads("prog.hex", {{0x00, 0xAA}, {0x01, 0xBB}});
 }
 
 TEST_F(QornipTest, TwoRangesCutOneSectionIntoTwoBlocks) {
@@ -273,6 +274,16 @@ TEST_F(QornipTest, UnreadableObjectFails) {
   result = run({"junk.o"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_FALSE(exists("junk.hex"));
+  // Every cut of a real object is refused cleanly, never converted from
+  // bytes that are not there.
+  std::vector<uint8_t> image = objectOf("cut.o", kWordMemory, kSixWords).image();
+  for (size_t length = 0; length < image.size(); ++length) {
+    const std::vector<uint8_t> cut(image.begin(), image.begin() + static_cast<long>(length));
+    ASSERT_TRUE(qortest::writeFileBytes(cDir.file("cut.o"), cut));
+    result = run({"/q", "cut.o"});
+    EXPECT_EQ(result.exitCode, 1) << length;
+  }
+  EXPECT_FALSE(exists("cut.hex"));
 }
 
 // The older layout has no optional header, so the program word width is unknown.

@@ -253,9 +253,12 @@ TEST_F(QornipTest, SwitchMessagesAndUsageEndWithoutSummary) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.output, banner() + c.text);
   }
-  qortest::ProcessResult quiet = run({"/q"});
-  EXPECT_EQ(quiet.exitCode, 1);
-  EXPECT_EQ(quiet.output, "");
+  for (std::vector<std::string> arguments : {std::vector<std::string>{"/q"},
+                                             std::vector<std::string>{"/Q", "/a", "hex", "prog.o"}}) {
+    qortest::ProcessResult quiet = run(arguments);
+    EXPECT_EQ(quiet.exitCode, 1);
+    EXPECT_EQ(quiet.output, "");
+  }
 }
 
 TEST_F(QornipTest, QuietRunPrintsNothing) {

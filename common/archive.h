@@ -1,0 +1,86 @@
+// A library file in memory: its members as Coff objects in file order and an
+// index from every externally defined symbol to the member that defines it.
+//
+// File layout: the 8-byte magic "!<arch>\n", then per member a 280-byte
+// MemberHeader followed by the member's object image exactly as Coff::write
+// emits it. There is no index member and no padding; the index is rebuilt in
+// memory whenever a library is read or changed.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "coff.h"
+
+constexpr char ARCHIVE_MAGIC[] = "!<arch>\n";
+constexpr uint32_t ARCHIVE_MAGIC_LENGTH = 8;
+
+// The fixed 280-byte header in front of every member image.
+struct MemberHeader {
+  static constexpr uint32_t NAME_LENGTH = 256;
+  static constexpr uint32_t DATE_LENGTH = 12;
+  static constexpr uint32_t SIZE_LENGTH = 10;
+  static constexpr uint32_t SIZE = NAME_LENGTH + DATE_LENGTH + SIZE_LENGTH + 2;
+  // A name is cut to this many characters so that its closing '/' fits.
+  static constexpr uint32_t MAX_NAME = NAME_LENGTH - 1;
+
+  char ar_name[NAME_LENGTH];  // name, '/', blanks; no terminating NUL
+  char ar_date[DATE_LENGTH];  // decimal time stamp, NUL padded
+  char ar_size[SIZE_LENGTH];  // decimal image length, NUL padded
+  char ar_fmag[2];            // '`' and newline
+
+  void setName(const std::string& name);
+  void setDate(uint32_t date);
+  void setSize(uint32_t size);
+  void setMagic();
+
+  // The text up to the first NUL, cut before the last '/' when it holds one
+  // (the '/' that the writer puts behind the name), so that a name that
+  // itself contains '/' survives a round trip.
+  std::string getName() const;
+  // Decimal field values; 0 when nothing converts.
+  uint32_t getDate() const;
+  uint32_t getSize() const;
+};
+// Only character fields: the struct is the 280 bytes in file order.
+static_assert(sizeof(MemberHeader) == MemberHeader::SIZE);
+
+class Archive {
+ public:
+  Archive() = default;
+  Archive(const Archive& other);
+  Archive& operator=(const Archive& other);
+  ~Archive() = default;
+
+  // Reads a library file; none (with an error reported) when it cannot be
+  // opened, is not a library, or a member cannot be parsed.
+  static std::unique_ptr<Archive> make(const std::string& path);
+
+  // Writes cName from cMembers; 1 on success, 0 (with an error reported)
+  // otherwise. The library is written to a temporary file next to it and
+  // renamed over cName only when every byte was written, so a failed write
+  // leaves an existing library as it was.
+  int write();
+
+  // Rebuilds cSymbols; 0 when some symbol is defined by more than one member
+  // (the first member in file order keeps it).
+  int makeSymbols();
+  int hasSymbol(const std::string& symbol) const;
+  // A deep copy of the member that defines the symbol, owned by the caller;
+  // none when the symbol is not in the index.
+  std::unique_ptr<Coff> getMember(const std::string& symbol) const;
+
+  void dump(std::ostream& out) const;
+
+  std::string cName;                       // the library file's path
+  std::vector<std::unique_ptr<Coff>> cMembers;  // in file order
+  // External name -> the member that defines it; points into cMembers.
+  std::map<std::string, Coff*> cSymbols;
+
+ private:
+  void copyMembersFrom(const Archive& other);
+};

@@ -1,0 +1,58 @@
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "archive.h"
+
+namespace {
+
+// Decimal text, NUL padded to the field's length. The last byte of the field
+// always stays NUL, so a value with too many digits keeps its leading ones.
+template <size_t N>
+void setDecimalField(char (&field)[N], uint32_t value) {
+  std::memset(field, 0, N);
+  char text[16];
+  std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(value));
+  std::memcpy(field, text, std::min(std::strlen(text), N - 1));
+}
+
+// The field's leading number (blanks skipped, as scanf does), 0 when nothing
+// converts. The field need not hold a NUL.
+template <size_t N>
+uint32_t getDecimalField(const char (&field)[N]) {
+  char text[N + 1];
+  std::memcpy(text, field, N);
+  text[N] = '\0';
+  return static_cast<uint32_t>(std::strtoul(text, nullptr, 10));
+}
+
+}  // namespace
+
+void MemberHeader::setName(const std::string& name) {
+  std::memset(ar_name, ' ', NAME_LENGTH);
+  size_t length = std::min<size_t>(name.size(), MAX_NAME);
+  std::memcpy(ar_name, name.data(), length);
+  ar_name[length] = '/';
+}
+
+void MemberHeader::setDate(uint32_t date) { setDecimalField(ar_date, date); }
+
+void MemberHeader::setSize(uint32_t size) { setDecimalField(ar_size, size); }
+
+void MemberHeader::setMagic() {
+  ar_fmag[0] = '`';
+  ar_fmag[1] = '\n';
+}
+
+std::string MemberHeader::getName() const {
+  const char* end = std::find(ar_name, ar_name + NAME_LENGTH, '\0');
+  std::string text(ar_name, end);
+  size_t slash = text.rfind('/');
+  if (slash != std::string::npos) text.erase(slash);
+  return text;
+}
+
+uint32_t MemberHeader::getDate() const { return getDecimalField(ar_date); }
+
+uint32_t MemberHeader::getSize() const { return getDecimalField(ar_size); }

@@ -1,0 +1,76 @@
+#include "fuzz_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "diagnostics.h"
+
+namespace {
+
+// Thrown in place of exit() while an input runs; caught by runUntilFatal.
+struct FatalExit {
+  int code;
+};
+
+bool stepRunning = false;
+
+}  // namespace
+
+// The linker is asked (--wrap=exit) to send every call of exit() here: the
+// fuzzer's own calls pass on, those from a running input become a FatalExit.
+extern "C" [[noreturn]] void __real_exit(int code);
+extern "C" [[noreturn]] void __wrap_exit(int code) {
+  if (stepRunning) throw FatalExit{code};
+  __real_exit(code);
+}
+
+namespace qorfuzz {
+
+void startInput() {
+  resetDiagnostics();
+  setQuiet(1);
+}
+
+bool runUntilFatal(const std::function<void()>& step) {
+  stepRunning = true;
+  bool finished = true;
+  try {
+    step();
+  } catch (const FatalExit& fatal) {
+    if (fatal.code != 255) fail("exit with code " + std::to_string(fatal.code) + " inside a step");
+    finished = false;
+  }
+  stepRunning = false;
+  return finished;
+}
+
+std::string scratchPath(const std::string& name) {
+  std::error_code error;
+  auto directory = std::filesystem::temp_directory_path(error);
+  if (error) directory = ".";
+  return (directory / ("qorfuzz-" + std::to_string(getpid()) + "-" + name)).string();
+}
+
+bool writeBytes(const std::string& path, const uint8_t* data, size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+  return std::fclose(file) == 0 && written;
+}
+
+std::vector<uint8_t> readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void fail(const std::string& what) {
+  std::fprintf(stderr, "broken property: %s\n", what.c_str());
+  std::abort();
+}
+
+}  // namespace qorfuzz

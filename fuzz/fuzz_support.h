@@ -1,0 +1,31 @@
+// What the fuzz targets share: running one input so that a fatal diagnostic
+// ends the input rather than the fuzzer, scratch files, and the report of a
+// broken property.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qorfuzz {
+
+// Resets the diagnostics to quiet, counted from zero, for the next input.
+void startInput();
+
+// Runs `step`. A fatal diagnostic ends a real program with exit code 255;
+// here it ends the step instead. Returns false when it ended that way.
+bool runUntilFatal(const std::function<void()>& step);
+
+// A file name of this process's own in the temporary directory.
+std::string scratchPath(const std::string& name);
+
+bool writeBytes(const std::string& path, const uint8_t* data, size_t size);
+std::vector<uint8_t> readBytes(const std::string& path);
+
+// Reports a broken property of the code under test and aborts, so that the
+// fuzzer records the input.
+[[noreturn]] void fail(const std::string& what);
+
+}  // namespace qorfuzz

@@ -1,0 +1,31 @@
+# Script mode: configures and builds the fuzz targets with clang in BUILD_DIR,
+# then runs each over its corpus once (-runs=0). Exit code 77 when there is
+# no clang++ to build them with.
+if(NOT CLANGXX OR NOT EXISTS "${CLANGXX}")
+  message("clang++ not found: fuzz regression skipped")
+  cmake_language(EXIT 77)
+endif()
+
+function(run_step)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "failed (${result}): ${ARGN}\n${output}")
+  endif()
+endfunction()
+
+run_step(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR}
+  -DCMAKE_CXX_COMPILER=${CLANGXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  -DQOR_FUZZ=ON -DQOR_TESTS=OFF -DQOR_SANITIZE=OFF)
+run_step(${CMAKE_COMMAND} --build ${BUILD_DIR} --target fuzz_coff fuzz_archive -j3)
+
+foreach(target coff archive)
+  set(corpus ${SOURCE_DIR}/fuzz/corpus/${target})
+  execute_process(COMMAND ${BUILD_DIR}/fuzz/fuzz_${target} -runs=0
+      -artifact_prefix=${BUILD_DIR}/ ${corpus}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "fuzz_${target} failed on its corpus (${result}):\n${output}")
+  endif()
+  string(REGEX MATCH "INITED[^\n]*" summary "${output}")
+  message("fuzz_${target}: ${summary}")
+endforeach()

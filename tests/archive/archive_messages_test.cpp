@@ -1,0 +1,241 @@
+// Every message of reading and writing a library, broken and truncated
+// libraries, and write failures that must neither pass as success nor
+// destroy the library that was there before.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "archive_test_helpers.h"
+
+using namespace archivetest;
+using qortest::ScratchDir;
+
+namespace {
+
+std::unique_ptr<Archive> readBytes(const ScratchDir& dir, const Bytes& bytes,
+                                   const std::string& name = "test.lib") {
+  std::string path = dir.file(name);
+  EXPECT_TRUE(qortest::writeFileBytes(path, bytes));
+  return Archive::make(path);
+}
+
+Bytes objectImage(const std::string& name, const std::vector<std::string>& globals) {
+  return objectDefining(name, globals).image();
+}
+
+// Limits the size of files this process writes, so that a write fails at a
+// chosen byte; the signal that would end the process is ignored meanwhile.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &cOld);
+    cOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = cOld;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &cOld);
+    std::signal(SIGXFSZ, cOldHandler);
+  }
+
+ private:
+  rlimit cOld{};
+  void (*cOldHandler)(int);
+};
+
+std::vector<std::string> filesIn(const std::string& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+TEST(ArchiveRead, CannotOpen) {
+  ScratchDir dir;
+  CapturedOutput captured;
+  std::string path = dir.file("absent.lib");
+  EXPECT_FALSE(Archive::make(path));
+  EXPECT_EQ(captured.errors(), "Error - Could not open library file '" + path + "' for reading.\n");
+  EXPECT_EQ(errorCount(), 1u);
+}
+
+TEST(ArchiveRead, ShortOrWrongMagic) {
+  ScratchDir dir;
+  {
+    CapturedOutput captured;
+    EXPECT_FALSE(readBytes(dir, Bytes{'!', '<', 'a', 'r', 'c', 'h', '>'}));
+    EXPECT_EQ(captured.errors(), "Error - Could not read archive magic string in library file '" +
+                                     dir.file("test.lib") + "'.\n");
+  }
+  {
+    CapturedOutput captured;
+    EXPECT_FALSE(readBytes(dir, Bytes{}));
+    EXPECT_EQ(errorCount(), 1u);
+  }
+  {
+    CapturedOutput captured;
+    EXPECT_FALSE(readBytes(dir, Bytes{'!', '<', 'a', 'r', 'c', 'h', '>', '\r', '\n'}));
+    EXPECT_EQ(captured.errors(), "Error - File '" + dir.file("test.lib") + "' is not a valid library file.\n");
+  }
+}
+
+TEST(ArchiveRead, HeaderWithoutMemberIsAMissingObject) {
+  ScratchDir dir;
+  Bytes library = magicBytes();
+  append(library, headerBytes("lonely.o", 0, 100));
+  CapturedOutput captured;
+  EXPECT_FALSE(readBytes(dir, library));
+  EXPECT_EQ(captured.errors(),
+            "Error - Library file '" + dir.file("test.lib") + "' has a missing member object file.\n");
+}
+
+TEST(ArchiveRead, GarbageMember) {
+  ScratchDir dir;
+  Bytes library = libraryBytes({{"good.o", objectImage("good.o", {"g"})}, {"bad.o", Bytes(64, 0x41)}});
+  CapturedOutput captured;
+  EXPECT_FALSE(readBytes(dir, library));
+  EXPECT_EQ(captured.errors(),
+            "Error - Coff file 'bad.o' does not appear to be a valid COFF file.\n"
+            "Error - Could not build member 'bad.o' in library file '" + dir.file("test.lib") + "'. \n");
+}
+
+TEST(ArchiveRead, TruncatedLibraries) {
+  ScratchDir dir;
+  Bytes whole = libraryBytes({{"a.o", objectImage("a.o", {"a"})}, {"b.o", objectImage("b.o", {"bee"})}});
+  size_t secondImageStart = 8 + 280 + objectImage("a.o", {"a"}).size() + 280;
+  // Cut anywhere inside the second image: that member cannot be built.
+  for (size_t cut : {secondImageStart + 1, secondImageStart + 19, secondImageStart + 40,
+                     whole.size() - 1}) {
+    CapturedOutput captured;
+    Bytes library(whole.begin(), whole.begin() + static_cast<long>(cut));
+    EXPECT_FALSE(readBytes(dir, library)) << cut;
+    EXPECT_EQ(errorCount(), 2u) << cut << captured.errors();
+    EXPECT_NE(captured.errors().find("Error - Could not build member 'b.o' in library file '"),
+              std::string::npos)
+        << cut;
+  }
+  // Cut inside the second header: one member, no message.
+  CapturedOutput captured;
+  Bytes library(whole.begin(), whole.begin() + static_cast<long>(secondImageStart - 1));
+  auto archive = readBytes(dir, library);
+  ASSERT_TRUE(archive);
+  EXPECT_EQ(memberNames(*archive), std::vector<std::string>{"a.o"});
+  EXPECT_EQ(captured.errors(), "");
+}
+
+TEST(ArchiveRead, TrailingBytesAfterTheLastMember) {
+  ScratchDir dir;
+  Bytes library = libraryBytes({{"a.o", objectImage("a.o", {"a"})}});
+  for (size_t extra : {1u, 100u, 279u}) {
+    CapturedOutput captured;
+    Bytes trailing = library;
+    trailing.insert(trailing.end(), extra, 0x20);
+    auto archive = readBytes(dir, trailing);
+    ASSERT_TRUE(archive) << extra;
+    EXPECT_EQ(memberNames(*archive), std::vector<std::string>{"a.o"});
+    EXPECT_EQ(captured.errors(), "") << extra;
+  }
+  // A whole header's worth of bytes is taken for a header.
+  CapturedOutput captured;
+  Bytes trailing = library;
+  append(trailing, headerBytes("junk.o", 0, 0));
+  trailing.insert(trailing.end(), 30, 0);
+  EXPECT_FALSE(readBytes(dir, trailing));
+  EXPECT_NE(captured.errors().find("Error - Could not build member 'junk.o' in library file '"),
+            std::string::npos);
+}
+
+TEST(ArchiveRead, MagicAloneIsAnEmptyLibrary) {
+  ScratchDir dir;
+  CapturedOutput captured;
+  auto archive = readBytes(dir, magicBytes());
+  ASSERT_TRUE(archive);
+  EXPECT_EQ(archive->cName, dir.file("test.lib"));
+  EXPECT_TRUE(archive->cMembers.empty());
+  EXPECT_EQ(captured.errors(), "");
+}
+
+TEST(ArchiveRead, HeaderSizeFieldIsNotTrusted) {
+  // The next header is found from the member's own layout, whatever the
+  // size field claims.
+  ScratchDir dir;
+  Bytes first = objectImage("a.o", {"a"});
+  Bytes library = magicBytes();
+  append(library, headerBytes("a.o", 0, 4000000000u));
+  append(library, first);
+  append(library, headerBytes("b.o", 0, 1));
+  append(library, objectImage("b.o", {"b"}));
+  CapturedOutput captured;
+  auto archive = readBytes(dir, library);
+  ASSERT_TRUE(archive);
+  EXPECT_EQ(memberNames(*archive), (std::vector<std::string>{"a.o", "b.o"}));
+}
+
+TEST(ArchiveWrite, CannotOpen) {
+  ScratchDir dir;
+  for (const std::string& path : {dir.file("no/such/dir.lib"), dir.path()}) {
+    CapturedOutput captured;
+    Archive archive;
+    archive.cName = path;
+    EXPECT_EQ(archive.write(), 0);
+    EXPECT_EQ(captured.errors(), "Error - Could not open library file '" + path + "' for writing.\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
+}
+
+TEST(ArchiveWrite, FailuresKeepTheOldLibrary) {
+  ScratchDir dir;
+  const std::string path = dir.file("keep.lib");
+  const Bytes old = libraryBytes({{"old.o", objectImage("old.o", {"old"})}});
+  Archive archive;
+  archive.cName = path;
+  archive.cMembers.push_back(objectDefining("a.o", {"a"}).coff());
+
+  struct Case {
+    rlim_t limit;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {4, "Error - Could not write archive magic string in library file '" + path + "'. \n"},
+      {100, "Error - Could not write member header for 'a.o' in library file '" + path + "'. \n"},
+      // The member's own write fails and says so; the library write fails with it.
+      {8 + 280 + 10, "Error - Coff file 'a.o' could not write file header.\n"},
+  };
+  for (const auto& failure : cases) {
+    ASSERT_TRUE(qortest::writeFileBytes(path, old));
+    CapturedOutput captured;
+    int result;
+    {
+      FileSizeLimit limit(failure.limit);
+      result = archive.write();
+    }
+    EXPECT_EQ(result, 0) << failure.limit;
+    EXPECT_EQ(captured.errors(), failure.message);
+    EXPECT_EQ(qortest::readFileBytes(path), old) << failure.limit;
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"keep.lib"});
+  }
+}
+
+TEST(ArchiveWrite, ReplacesAnExistingLibraryKeepingItsPermissions) {
+  ScratchDir dir;
+  const std::string path = dir.file("perm.lib");
+  ASSERT_TRUE(qortest::writeFileBytes(path, Bytes(5000, 0x33)));
+  namespace fs = std::filesystem;
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  Archive archive;
+  archive.cName = path;
+  archive.cMembers.push_back(objectDefining("a.o", {"a"}).coff());
+  ASSERT_EQ(archive.write(), 1);
+  EXPECT_EQ(qortest::readFileBytes(path), libraryBytes({{"a.o", objectImage("a.o", {"a"})}}));
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"perm.lib"});
+}

@@ -1,0 +1,90 @@
+// The 280-byte member header: the fields as written and as read back.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "archive.h"
+
+namespace {
+
+MemberHeader filledHeader(const std::string& name, uint32_t date, uint32_t size) {
+  MemberHeader header;
+  std::memset(&header, 0x55, sizeof header);  // every byte must be written
+  header.setName(name);
+  header.setDate(date);
+  header.setSize(size);
+  header.setMagic();
+  return header;
+}
+
+std::string field(const char* bytes, size_t length) { return std::string(bytes, length); }
+
+MemberHeader headerWithNameField(const std::string& bytes) {
+  MemberHeader header = filledHeader("", 0, 0);
+  std::memset(header.ar_name, 0, sizeof header.ar_name);
+  std::memcpy(header.ar_name, bytes.data(), std::min(bytes.size(), sizeof header.ar_name));
+  return header;
+}
+
+}  // namespace
+
+TEST(MemberHeader, FieldsAsWritten) {
+  MemberHeader header = filledHeader("main.o", 1700000000, 1234);
+  EXPECT_EQ(field(header.ar_name, 256), "main.o/" + std::string(249, ' '));
+  EXPECT_EQ(field(header.ar_date, 12), std::string("1700000000\0\0", 12));
+  EXPECT_EQ(field(header.ar_size, 10), std::string("1234\0\0\0\0\0\0", 10));
+  EXPECT_EQ(header.ar_fmag[0], '`');
+  EXPECT_EQ(header.ar_fmag[1], '\n');
+}
+
+TEST(MemberHeader, LongValuesKeepTheLastByteOfTheirFieldNul) {
+  MemberHeader header = filledHeader("m", 4294967295u, 4294967295u);
+  EXPECT_EQ(field(header.ar_date, 12), std::string("4294967295\0\0", 12));
+  // Ten digits do not fit the size field: its last byte stays NUL.
+  EXPECT_EQ(field(header.ar_size, 10), std::string("429496729\0", 10));
+  EXPECT_EQ(header.getDate(), 4294967295u);
+  EXPECT_EQ(header.getSize(), 429496729u);
+}
+
+TEST(MemberHeader, NamesOf255OrMoreCharactersAreCut) {
+  std::string exact(255, 'n');
+  MemberHeader fits = filledHeader(exact, 0, 0);
+  EXPECT_EQ(field(fits.ar_name, 256), exact + "/");
+  EXPECT_EQ(fits.getName(), exact);
+
+  std::string longer = std::string(250, 'a') + "bcdefghij";
+  MemberHeader cut = filledHeader(longer, 0, 0);
+  EXPECT_EQ(field(cut.ar_name, 256), longer.substr(0, 255) + "/");
+  EXPECT_EQ(cut.getName(), longer.substr(0, 255));
+}
+
+TEST(MemberHeader, NameWithDirectoryReadsBackWhole) {
+  // Read up to the writer's closing '/', not the first one, so that two
+  // members from different directories keep different names.
+  EXPECT_EQ(filledHeader("obj/a.o", 0, 0).getName(), "obj/a.o");
+  EXPECT_EQ(filledHeader("x/y/z.o", 0, 0).getName(), "x/y/z.o");
+  EXPECT_EQ(filledHeader("dir\\b.o", 0, 0).getName(), "dir\\b.o");
+}
+
+TEST(MemberHeader, NameFieldOfOtherWriters) {
+  // No '/': the text up to the first NUL, blanks and all.
+  EXPECT_EQ(headerWithNameField("plain.o").getName(), "plain.o");
+  EXPECT_EQ(headerWithNameField("pad.o   ").getName(), "pad.o   ");
+  EXPECT_EQ(headerWithNameField(std::string("cut\0/after", 10)).getName(), "cut");
+  // All 256 bytes used, no NUL and no '/'.
+  EXPECT_EQ(headerWithNameField(std::string(256, 'q')).getName(), std::string(256, 'q'));
+  EXPECT_EQ(headerWithNameField("").getName(), "");
+  EXPECT_EQ(headerWithNameField("/").getName(), "");
+}
+
+TEST(MemberHeader, NumberFieldsReadLikeScanf) {
+  MemberHeader header = filledHeader("m", 0, 0);
+  std::memcpy(header.ar_date, "  42xyz", 7);
+  EXPECT_EQ(header.getDate(), 42u);
+  std::memset(header.ar_size, 'z', sizeof header.ar_size);  // no NUL, no digit
+  EXPECT_EQ(header.getSize(), 0u);
+  std::memcpy(header.ar_size, "1234567890", 10);  // no NUL: the field ends the number
+  std::memcpy(header.ar_fmag, "77", 2);
+  EXPECT_EQ(header.getSize(), 1234567890u);
+}

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a library: Archive::make must end in a message or
 // an archive, never in a crash, a hang or a huge allocation. The index, the
-// member copies and the dump must work on whatever it read, and a library of
-// well-formed members must read back as written.
+// member copies and the dump must work on whatever it read, and the library
+// written from it must read back as written.
 #include <memory>
 #include <sstream>
 
@@ -11,28 +11,38 @@
 
 namespace {
 
-void exercise(const Archive& archive) {
-  Archive copy(archive);
-  for (const auto& [symbol, member] : archive.cSymbols) {
-    if (!archive.getMember(symbol)) qorfuzz::fail("getMember of an indexed symbol gave none");
-    if (copy.hasSymbol(symbol) != 1) qorfuzz::fail("a copy lost an indexed symbol");
+// Zero-filled sections may be megabytes long: copies, dumps and rewrites of
+// those are slow without finding more, so they are made of smaller
+// libraries only.
+uint64_t rawDataBytes(const Archive& archive) {
+  uint64_t total = 0;
+  for (const auto& member : archive.cMembers) {
+    for (const auto& [name, data] : member->cRawData) total += data.size();
   }
-  std::ostringstream sink;
-  copy.dump(sink);
+  return total;
 }
 
-bool membersVerify(const Archive& archive) {
-  for (const auto& member : archive.cMembers) {
-    if (member->verify() != 1) return false;
+void exercise(const Archive& archive) {
+  const bool small = rawDataBytes(archive) <= 65536;
+  Archive copy(archive);
+  size_t handedOut = 0;
+  for (const auto& [symbol, member] : archive.cSymbols) {
+    if (copy.hasSymbol(symbol) != 1) qorfuzz::fail("a copy lost an indexed symbol");
+    if (small || handedOut++ < 2) {
+      if (!archive.getMember(symbol)) qorfuzz::fail("getMember of an indexed symbol gave none");
+    }
   }
-  return true;
+  if (small) {
+    std::ostringstream sink;
+    copy.dump(sink);
+  }
 }
 
 // The written library reads back with the same members (names longer than a
 // header holds come back cut) and writes again to the same bytes.
 void checkRewrite(Archive& archive) {
   archive.cName = qorfuzz::scratchPath("written.lib");
-  if (archive.write() != 1) qorfuzz::fail("writing a library of verified members failed");
+  if (archive.write() != 1) qorfuzz::fail("writing a library failed");
   std::vector<uint8_t> written = qorfuzz::readBytes(archive.cName);
   std::unique_ptr<Archive> reread = Archive::make(archive.cName);
   if (!reread) qorfuzz::fail("a written library does not read back");
@@ -55,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<Archive> archive = Archive::make(input);
     if (!archive) return;
     exercise(*archive);
-    if (membersVerify(*archive)) checkRewrite(*archive);
+    if (rawDataBytes(*archive) <= (1u << 20)) checkRewrite(*archive);
   });
   return 0;
 }

@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as an object file: Coff::make and Coff::verify must
 // end in a message or an object, never in a crash, a hang or a huge
-// allocation. An object that verifies must also survive the writer: written,
-// read back and written again, it gives the same bytes, as long as its size
-// says.
+// allocation. Every object read must also survive the writer: written, read
+// back and written again, it gives the same bytes, as many as its size says;
+// one that verified still verifies.
 #include <cstdio>
 #include <memory>
 
@@ -26,7 +26,7 @@ FilePtr fileHolding(const uint8_t* data, size_t size) {
 std::vector<uint8_t> imageOf(Coff& object) {
   FilePtr file(std::tmpfile());
   if (!file) qorfuzz::fail("no temporary file");
-  if (object.write(file.get(), 0) != 1) qorfuzz::fail("write of a verified object failed");
+  if (object.write(file.get(), 0) != 1) qorfuzz::fail("writing an object failed");
   long length = std::ftell(file.get());
   if (length != static_cast<long>(object.size())) qorfuzz::fail("size() differs from the bytes written");
   std::vector<uint8_t> image(static_cast<size_t>(length));
@@ -35,14 +35,24 @@ std::vector<uint8_t> imageOf(Coff& object) {
   return image;
 }
 
-void checkRewriteIsStable(const Coff& object) {
+// An empty inline file name of the older layout becomes an empty string,
+// which a string table on disk cannot hold: it is lost in the rewrite.
+bool holdsEmptyString(const Coff& object) {
+  for (const auto& [offset, text] : object.cStrTbl) {
+    if (text.empty()) return true;
+  }
+  return false;
+}
+
+void checkRewriteIsStable(const Coff& object, bool verified) {
+  if (holdsEmptyString(object)) return;
   Coff first(object);
   first.layout();
   std::vector<uint8_t> image = imageOf(first);
   FilePtr file = fileHolding(image.data(), image.size());
   std::unique_ptr<Coff> reread = Coff::make(file.get(), 0, first.cName);
   if (!reread) qorfuzz::fail("a written object does not read back");
-  if (reread->verify() != 1) qorfuzz::fail("a written object no longer verifies");
+  if (verified && reread->verify() != 1) qorfuzz::fail("a written object no longer verifies");
   reread->layout();
   if (imageOf(*reread) != image) qorfuzz::fail("writing the object again changes its bytes");
 }
@@ -54,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FilePtr file = fileHolding(data, size);
   qorfuzz::runUntilFatal([&] {
     std::unique_ptr<Coff> object = Coff::make(file.get(), 0, "fuzz.o");
-    if (object && object->verify() == 1) checkRewriteIsStable(*object);
+    if (object) checkRewriteIsStable(*object, object->verify() == 1);
   });
   return 0;
 }

@@ -1,13 +1,13 @@
 // Packing the tables into 512-byte blocks and writing the COD file.
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 #include "cod.h"
 #include "cod_bytes.h"
 #include "diagnostics.h"
 #include "qassert.h"
+#include "temporary_file.h"
 
 namespace {
 
@@ -42,20 +42,6 @@ class BlockPacker {
   std::size_t cUsed = 0;
   bool cAny = false;
 };
-
-// A name beside the target that no file holds yet, or empty when none is
-// free: the file is written there first and renamed over the target only
-// when complete, so a failed write never leaves an existing file destroyed.
-std::string temporaryNameFor(const std::string& fileName) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::string candidate = fileName + ".tmp" + std::to_string(attempt);
-    std::error_code error;
-    if (std::filesystem::symlink_status(candidate, error).type() == std::filesystem::file_type::not_found) {
-      return candidate;
-    }
-  }
-  return std::string();
-}
 
 }  // namespace
 
@@ -135,7 +121,7 @@ std::string Cod::codFileName() const {
 int Cod::write() { return write(codFileName()); }
 
 int Cod::write(const std::string& fileName) {
-  std::string temporary = temporaryNameFor(fileName);
+  std::string temporary = reserveTemporaryBeside(fileName);
   std::ofstream file;
   if (!temporary.empty()) file.open(temporary, std::ios::binary | std::ios::trunc);
   if (!file.is_open()) {
@@ -156,11 +142,11 @@ int Cod::write(const std::string& fileName) {
                   "Could not write debug msg block in Cod file '" + fileName + "'.", 0);
     written = 0;
   }
-  if (written && temporary != fileName && std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+  if (written && temporary != fileName && !moveTemporaryOver(temporary, fileName)) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
     written = 0;
   }
-  if (!written && temporary != fileName) std::remove(temporary.c_str());
+  if (!written && temporary != fileName) discardTemporary(temporary);
   return written;
 }
 

@@ -2,7 +2,6 @@
 // paginated, with one LineInfo record per row and per page header line.
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -13,6 +12,7 @@
 #include "listing_format.h"
 #include "mginst.h"
 #include "mgproc.h"
+#include "temporary_file.h"
 
 namespace {
 
@@ -22,21 +22,6 @@ const char* const kIllegalOpcode = "??? Illegal Opcode";
 // file and a stack frame, and a damaged object could nest thousands.
 constexpr int kMaxIncludeDepth = 100;
 
-// A name beside `fileName` that nothing (not even a dangling link) holds
-// yet, for writing the new file before it replaces the old one; `fileName`
-// itself when no such name is free.
-std::string unusedNameBeside(const std::string& fileName) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::string candidate = fileName + ".tmp" + std::to_string(attempt);
-    std::error_code error;
-    if (std::filesystem::symlink_status(candidate, error).type() ==
-        std::filesystem::file_type::not_found) {
-      return candidate;
-    }
-  }
-  return fileName;
-}
-
 }  // namespace
 
 int Coff2Cod::createListFile(const Coff& coff) {
@@ -45,7 +30,8 @@ int Coff2Cod::createListFile(const Coff& coff) {
   const std::string listName = objectFile.path() + objectFile.baseName() + ".lst";
   // The listing is written beside the old one and replaces it only when it
   // is complete, so a failed run never leaves a user's file half written.
-  const std::string partName = unusedNameBeside(listName);
+  std::string partName = reserveTemporaryBeside(listName);
+  if (partName.empty()) partName = listName;
   cListFile.open(partName, std::ios::out | std::ios::trunc | std::ios::binary);
   if (!cListFile.is_open()) {
     std::ostringstream message;
@@ -60,11 +46,9 @@ int Coff2Cod::createListFile(const Coff& coff) {
   }
   cListFile.close();
   const bool written = !cListFile.fail() &&
-                       (partName == listName || std::rename(partName.c_str(), listName.c_str()) == 0);
+                       (partName == listName || moveTemporaryOver(partName, listName));
   if (!written) {
-    if (partName != listName) {
-      std::remove(partName.c_str());
-    }
+    if (partName != listName) discardTemporary(partName);
     std::ostringstream message;
     message << "Could not write list file '" << listName << "'.";
     reportStream(SEVERITY_ERROR, "Coff2Cod::createListFile()", message, 0);

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "temporary_file.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -29,15 +31,8 @@ int ReplacementFile::open(const std::string& name) {
   if (!mayReplace(name)) return 0;
   cName = name;
   // Exclusive creation: a temporary never overwrites a file of the user's.
-  for (int attempt = 0; attempt < 100 && cFile == nullptr; ++attempt) {
-    cTempName = name + ".tmp" + (attempt == 0 ? std::string() : std::to_string(attempt));
-    cFile = std::fopen(cTempName.c_str(), "wx");
-  }
-  if (cFile == nullptr) {
-    cTempName.clear();
-    return 0;
-  }
-  return 1;
+  cFile = createTemporaryBeside(name, cTempName, true);
+  return cFile == nullptr ? 0 : 1;
 }
 
 int ReplacementFile::writeText(const std::string& text) {
@@ -51,10 +46,9 @@ int ReplacementFile::writeText(const std::string& text) {
 
 int ReplacementFile::commit() {
   if (!cWritten) return 0;
-  std::error_code error;
-  fs::rename(cTempName, cName, error);
-  if (error) return 0;
+  std::string temporary = cTempName;
   cTempName.clear();
+  if (!moveTemporaryOver(temporary, cName)) return 0;
   cWritten = false;
   return 1;
 }
@@ -64,10 +58,7 @@ void ReplacementFile::discard() {
     std::fclose(cFile);
     cFile = nullptr;
   }
-  if (!cTempName.empty()) {
-    std::error_code error;
-    fs::remove(cTempName, error);
-    cTempName.clear();
-  }
+  discardTemporary(cTempName);
+  cTempName.clear();
   cWritten = false;
 }

@@ -2,6 +2,7 @@
 // optional header, 10-byte relocations, 6-byte line entries, inline file
 // names) into the current one as it goes.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <sstream>
 
@@ -134,7 +135,7 @@ class CoffParser {
     while (position < text.size()) {
       const auto begin = text.begin() + static_cast<std::ptrdiff_t>(position);
       const auto nul = std::find(begin, text.end(), 0);
-      if (nul == text.end() || nul == begin) break;
+      if (nul == text.end() || nul == begin || position + 4 > INT_MAX) break;
       const int offset = static_cast<int>(position + 4);
       cCoff->cStrTbl[offset] = std::string(begin, nul);
       position = static_cast<size_t>(nul - text.begin()) + 1;

@@ -6,6 +6,7 @@
 
 #include "coff_layout.h"
 #include "diagnostics.h"
+#include "temporary_file.h"
 
 namespace {
 
@@ -111,17 +112,6 @@ void reportOpenFailure(const std::string& name) {
   reportStream(SEVERITY_ERROR, WRITE_CONTEXT, message, 0);
 }
 
-// A name beside the target that no file holds yet. The image is written
-// there and renamed over the target only when complete, so a failed write
-// never destroys an existing file of that name.
-std::FILE* openTemporaryBeside(const std::string& target, std::string& temporary) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = target + ".tmp" + std::to_string(attempt);
-    if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return file;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 int Coff::write(std::FILE* file, uint64_t baseOffset) {
@@ -131,19 +121,25 @@ int Coff::write(std::FILE* file, uint64_t baseOffset) {
   return CoffWriter(*this, file).run(baseOffset);
 }
 
+// The image goes to a temporary beside the target and replaces it only when
+// complete, so a failed write never destroys an existing file of that name.
 int Coff::write() {
   std::string temporary;
-  std::FILE* file = openTemporaryBeside(cName, temporary);
+  std::FILE* file = createTemporaryBeside(cName, temporary);
   if (file == nullptr) {
     reportOpenFailure(cName);
     return 0;
   }
   int written = write(file, 0);
-  if (std::fclose(file) != 0 && written) written = reportWriteFault(cName, "' could not write string.");
-  if (written && std::rename(temporary.c_str(), cName.c_str()) != 0) {
-    reportOpenFailure(cName);
-    written = 0;
+  if (std::fclose(file) != 0 && written)
+    written = reportWriteFault(cName, "' could not write string.");
+  if (!written) {
+    discardTemporary(temporary);
+    return 0;
   }
-  if (!written) std::remove(temporary.c_str());
-  return written;
+  if (!moveTemporaryOver(temporary, cName)) {
+    reportOpenFailure(cName);
+    return 0;
+  }
+  return 1;
 }

@@ -174,11 +174,14 @@ class CoffParser {
     aux.encode(raw);
     const uint8_t* nul = std::find(raw, raw + SymbolEntry::SIZE, 0);
     const std::string name(static_cast<const uint8_t*>(raw), nul);
-    cCoff->cStrTbl[cNextFreeOffset] = name;
     AuxFile file = AuxFile::from(aux);
-    file.x_offset = static_cast<uint32_t>(cNextFreeOffset);
     file.x_incline = 0;
+    // A string table on disk cannot hold an empty string (it would end the
+    // table), so an empty name is not stored: the entry names no string.
+    file.x_offset = name.empty() ? 0 : static_cast<uint32_t>(cNextFreeOffset);
     file.storeInto(aux);
+    if (name.empty()) return;
+    cCoff->cStrTbl[cNextFreeOffset] = name;
     cNextFreeOffset += static_cast<int>(name.size()) + 1;
   }
 

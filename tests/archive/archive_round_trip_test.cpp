@@ -2,6 +2,8 @@
 // index, and the repairs that keep every written library readable.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "archive_test_helpers.h"
 
 using namespace archivetest;
@@ -163,4 +165,59 @@ TEST(ArchiveRoundTrip, MemberReadWithOtherBlockOrderIsLaidOutAfresh) {
   // The member image is what the writer makes of the object.
   Bytes library = qortest::readFileBytes(archive.cName);
   EXPECT_EQ(Bytes(library.begin() + 288, library.end()), builder.image());
+}
+
+namespace {
+
+// An object of the older layout: no optional header, no sections, a ".file"
+// entry whose aux entry holds the source name inline, no strings.
+Bytes olderLayoutObject(const std::string& inlineName) {
+  Bytes image(20 + 2 * 18 + 4, 0);
+  FileHeader file;
+  file.f_magic = COFF_MAGIC;
+  file.f_symptr = 20;
+  file.f_nsyms = 2;
+  file.encode(&image[0]);
+  SymbolEntry entry;
+  std::memcpy(entry._n_name.bytes, ".file", 5);
+  entry.n_scnum = N_DEBUG;
+  entry.n_sclass = C_FILE;
+  entry.n_numaux = 1;
+  entry.encode(&image[20]);
+  std::memcpy(&image[38], inlineName.data(), inlineName.size());
+  writeLe32(&image[56], 4);
+  return image;
+}
+
+}  // namespace
+
+// Members read from files of the older layout are written in the current
+// one; the library reads back member by member, also when the inline name
+// was empty (a string table on disk has no room for an empty string).
+TEST(ArchiveRoundTrip, MembersOfTheOlderLayout) {
+  for (const std::string inlineName : {"old.asm", ""}) {
+    ScratchDir dir;
+    std::string objectPath = dir.file("old.o");
+    ASSERT_TRUE(qortest::writeFileBytes(objectPath, olderLayoutObject(inlineName)));
+    CapturedOutput captured;
+    auto object = Coff::make(objectPath);
+    ASSERT_TRUE(object);
+    Archive archive;
+    archive.cName = dir.file("old.lib");
+    archive.cMembers.push_back(std::move(object));
+    archive.cMembers.push_back(objectDefining("next.o", {"next"}).coff());
+    auto read = writeAndRead(archive);
+    ASSERT_TRUE(read) << inlineName;
+    EXPECT_EQ(memberNames(*read), (std::vector<std::string>{objectPath, "next.o"}));
+    expectSameObject(*archive.cMembers[0], *read->cMembers[0]);
+    const Coff& old = *read->cMembers[0];
+    uint32_t offset = AuxFile::from(old.cSymTbl.at(1)).x_offset;
+    if (inlineName.empty()) {
+      EXPECT_TRUE(old.cStrTbl.empty());
+      EXPECT_EQ(offset, 0u);
+    } else {
+      EXPECT_EQ(Coff::getName(AuxFile::from(old.cSymTbl.at(1)), old.cStrTbl), inlineName);
+    }
+    EXPECT_EQ(captured.errors(), "Error - Coff file '" + objectPath + "' missing optional file header.\n");
+  }
 }

@@ -30,3 +30,13 @@ mkdir -p "$work/hexconv" && (
   "$bin/hexconv/src/qornip" /q "$top/examples/hexconv/blink.o"
   echo "Hex converter: $(ls | tr '\n' ' ')"
 )
+
+# Librarian: a library from the bundled example objects, then its listing.
+librarian_work="$work/librarian"
+mkdir -p "$librarian_work"
+cp "$top/examples/librarian/delay.o" "$top/examples/librarian/blink.o" "$librarian_work/"
+(
+  cd "$librarian_work"
+  "$bin/librarian/src/qorbu" /c example.lib delay.o blink.o
+  "$bin/librarian/src/qorbu" /t example.lib
+)

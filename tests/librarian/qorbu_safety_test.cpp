@@ -1,0 +1,122 @@
+// What the librarian must never do: write outside the current directory on
+// extraction, or lose a user's library when writing a new one fails.
+#include <filesystem>
+#include <set>
+
+#include "qorbu_fixture.h"
+
+namespace qorbutest {
+namespace {
+
+std::set<std::string> filesIn(const std::string& directory) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+// A library from elsewhere whose member names try to leave the directory
+// the extraction runs in (the scratch directory's "work" subdirectory).
+class UnsafeNames : public QorbuRun {
+ protected:
+  void SetUp() override {
+    QorbuRun::SetUp();
+    std::filesystem::create_directory(file("work"));
+    cImage = alphaObject().image();
+    cAbsolute = file("absolute_escape.o");
+    std::string library = libraryMagic();
+    for (const std::string& name : memberNames()) library += libraryMember(name, 1234567890, cImage);
+    qortest::writeFile(file("work/mixed.lib"), library);
+  }
+
+  std::vector<std::string> memberNames() const {
+    return {"first.o", "../parent_escape.o", cAbsolute, "sub\\..\\..\\back_escape.o",
+            "c:drive_escape.o", "last.o"};
+  }
+
+  std::string unsafe(const std::string& name) const {
+    return error("'" + name + "' is not a safe member name to extract.");
+  }
+
+  std::vector<uint8_t> cImage;
+  std::string cAbsolute;
+};
+
+TEST_F(UnsafeNames, ExtractAllSkipsThemReportsEachAndExtractsTheRest) {
+  ProcessResult result = qorbuIn(file("work"), {"/x", "mixed.lib"});
+  EXPECT_EQ(result.output, banner() + "Extracting member 'first.o'.\n" +
+                               unsafe("../parent_escape.o") + unsafe(cAbsolute) +
+                               unsafe("sub\\..\\..\\back_escape.o") + unsafe("c:drive_escape.o") +
+                               "Extracting member 'last.o'.\n" + summary(4));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(filesIn(file("work")), (std::set<std::string>{"mixed.lib", "first.o", "last.o"}));
+  EXPECT_EQ(filesIn(cDir.path()), (std::set<std::string>{"work"}));
+  EXPECT_EQ(qortest::readFile(file("work/last.o")), bytesText(cImage));
+}
+
+TEST_F(UnsafeNames, ExtractByNameRefusesTheUnsafeOneAndExtractsTheOthers) {
+  ProcessResult result =
+      qorbuIn(file("work"), {"/x", "mixed.lib", "../parent_escape.o", "last.o"});
+  EXPECT_EQ(result.output, banner() + unsafe("../parent_escape.o") +
+                               "Extracting member 'last.o'.\n" + summary(1));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_FALSE(exists("parent_escape.o"));
+  EXPECT_TRUE(exists("work/last.o"));
+}
+
+TEST_F(UnsafeNames, ListingShowsThemUnchanged) {
+  ProcessResult result = qorbuIn(file("work"), {"/t", "mixed.lib"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.output.find("Member: '../parent_escape.o'"), std::string::npos);
+}
+
+// Writing the new library fails after a few hundred bytes: the old library
+// must come through whole, and no half-written file may stay behind.
+class FailedWrite : public QorbuRun {
+ protected:
+  // Runs the librarian with a file size limit of a few hundred bytes and
+  // the limit's signal ignored, so that a long write fails like a full disk.
+  ProcessResult qorbuWithSmallFileLimit(const std::vector<std::string>& arguments) {
+    std::vector<std::string> shellArguments = {
+        "-c", "ulimit -f 1 && trap '' XFSZ && exec \"$0\" \"$@\"", QORBU_PATH};
+    shellArguments.insert(shellArguments.end(), arguments.begin(), arguments.end());
+    return qortest::runProgram("/bin/sh", shellArguments, cDir.path());
+  }
+
+  void SetUp() override {
+    QorbuRun::SetUp();
+    put(alphaObject(), "alpha.o");
+    std::vector<uint8_t> bulk(3000, 0x5A);
+    put(ObjectBuilder("big.o").timeStamp(1).code("big_code_section").bytes(bulk).global("big_entry", 0, 1),
+        "big.o");
+    ASSERT_EQ(qorbu({"/c", "keep.lib", "alpha.o"}).exitCode, 0);
+    cBefore = contents("keep.lib");
+  }
+
+  void expectLibraryKept(const ProcessResult& result) {
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_NE(result.output.find("Error - "), std::string::npos) << result.output;
+    EXPECT_EQ(contents("keep.lib"), cBefore);
+    EXPECT_EQ(filesIn(cDir.path()), (std::set<std::string>{"alpha.o", "big.o", "keep.lib"}));
+  }
+
+  std::string cBefore;
+};
+
+TEST_F(FailedWrite, CreateKeepsTheOldLibrary) {
+  expectLibraryKept(qorbuWithSmallFileLimit({"/c", "keep.lib", "alpha.o", "big.o"}));
+}
+
+TEST_F(FailedWrite, ReplaceKeepsTheOldLibrary) {
+  expectLibraryKept(qorbuWithSmallFileLimit({"/r", "keep.lib", "big.o"}));
+}
+
+TEST_F(FailedWrite, DeleteKeepsTheOldLibrary) {
+  ASSERT_EQ(qorbu({"/r", "keep.lib", "big.o"}).exitCode, 0);
+  cBefore = contents("keep.lib");
+  expectLibraryKept(qorbuWithSmallFileLimit({"/d", "keep.lib", "alpha.o"}));
+}
+
+}  // namespace
+}  // namespace qorbutest

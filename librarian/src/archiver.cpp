@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "archive.h"
 #include "coff.h"
@@ -24,10 +25,6 @@ const char* commandName(uint8_t command) {
     case CMD_EXTRACT: return "cmdExtract";
     default: return "undefined";
   }
-}
-
-std::unique_ptr<Archive> readLibrary(const std::string& path) {
-  return std::unique_ptr<Archive>(Archive::make(path));
 }
 
 // The first member stored under the name, or the end of the member list.
@@ -65,6 +62,10 @@ int extractMember(Coff& member) {
     return -1;
   }
   if (!isQuiet()) std::printf("Extracting member '%s'.\n", member.cName.c_str());
+  // The pointers are laid out afresh (the time stamp is kept), so that the
+  // extracted file describes itself even when the member's image had its
+  // blocks in another order.
+  member.layout();
   return member.write();
 }
 
@@ -107,7 +108,7 @@ int Archiver::cmdCreate() {
   for (const std::string& name : cMembers) {
     std::unique_ptr<Coff> member = Coff::make(name);
     if (!member) return 0;
-    archive.cMembers.push_back(member.release());
+    archive.cMembers.push_back(std::move(member));
   }
   if (traceOn("Archiver::cmdCreate")) archive.dump(std::cout);
   if (!archive.makeSymbols()) return 0;
@@ -115,10 +116,10 @@ int Archiver::cmdCreate() {
 }
 
 int Archiver::cmdList() {
-  std::unique_ptr<Archive> archive = readLibrary(cArchive);
+  std::unique_ptr<Archive> archive = Archive::make(cArchive);
   if (!archive) return 0;
   if (isQuiet()) return 1;
-  for (Coff* member : archive->cMembers) {
+  for (const std::unique_ptr<Coff>& member : archive->cMembers) {
     std::string quotedName = "'" + member->cName + "'";
     std::string date = timeStampText(member->cFileHdr.f_timdat);
     std::printf("Member: %-25s  Size: %-6d Date: %s \n", quotedName.c_str(),
@@ -128,7 +129,7 @@ int Archiver::cmdList() {
 }
 
 int Archiver::cmdDelete() {
-  std::unique_ptr<Archive> archive = readLibrary(cArchive);
+  std::unique_ptr<Archive> archive = Archive::make(cArchive);
   if (!archive) return 0;
   int allFound = 1;
   for (const std::string& name : cMembers) {
@@ -138,7 +139,6 @@ int Archiver::cmdDelete() {
       allFound = 0;
       continue;
     }
-    delete *it;
     archive->cMembers.erase(it);
   }
   if (!allFound || !archive->makeSymbols()) return 0;
@@ -146,17 +146,16 @@ int Archiver::cmdDelete() {
 }
 
 int Archiver::cmdReplace() {
-  std::unique_ptr<Archive> archive = readLibrary(cArchive);
+  std::unique_ptr<Archive> archive = Archive::make(cArchive);
   if (!archive) return 0;
   for (const std::string& name : cMembers) {
     std::unique_ptr<Coff> replacement = Coff::make(name);
     if (!replacement) return 0;
     auto it = findMember(*archive, name);
     if (it == archive->cMembers.end()) {
-      archive->cMembers.push_back(replacement.release());
+      archive->cMembers.push_back(std::move(replacement));
     } else {
-      delete *it;
-      *it = replacement.release();
+      *it = std::move(replacement);
     }
   }
   if (!archive->makeSymbols()) return 0;
@@ -164,11 +163,11 @@ int Archiver::cmdReplace() {
 }
 
 int Archiver::cmdExtract() {
-  std::unique_ptr<Archive> archive = readLibrary(cArchive);
+  std::unique_ptr<Archive> archive = Archive::make(cArchive);
   if (!archive) return 0;
   int result = 1;
   if (cMembers.empty()) {
-    for (Coff* member : archive->cMembers) {
+    for (const std::unique_ptr<Coff>& member : archive->cMembers) {
       int extracted = extractMember(*member);
       if (extracted == 0) return 0;
       if (extracted < 0) result = 0;

@@ -42,7 +42,9 @@ TEST(ExampleObjects, CheckedInFilesAreWhatTheBuilderMakes) {
   const std::string directory = std::string(QOR_SOURCE_DIR) + "/examples/librarian/";
   const bool rewrite = std::getenv("QOR_WRITE_EXAMPLES") != nullptr;
   for (const auto& [name, builder] : exampleObjects()) {
-    if (rewrite) ASSERT_TRUE(qortest::writeFileBytes(directory + name, builder.image())) << name;
+    if (rewrite) {
+      ASSERT_TRUE(qortest::writeFileBytes(directory + name, builder.image())) << name;
+    }
     EXPECT_EQ(qortest::readFileBytes(directory + name), builder.image()) << name;
   }
 }

@@ -303,6 +303,32 @@ TEST_F(Commands, ExtractFromAMissingLibraryFails) {
   EXPECT_EQ(result.exitCode, 1);
 }
 
+TEST_F(Commands, ExtractLaysOutAMemberWhoseBlocksCameInAnotherOrder) {
+  // One code section, no relocations or lines: the raw data normally sits
+  // right after the section header. Here it is moved behind the string table.
+  ObjectBuilder object = ObjectBuilder("moved.o")
+                             .timeStamp(1234567890)
+                             .code(".text")
+                             .bytes({0x11, 0x22, 0x33, 0x44, 0x55})
+                             .symbol("moved_local_label", 0, 1, C_STAT);
+  std::vector<uint8_t> normal = object.image();
+  const size_t rawStart = FileHeader::SIZE + OptionalHeader::SIZE + SectionHeader::SIZE;
+  const size_t rawLength = 5;
+  std::vector<uint8_t> moved(normal.begin(), normal.begin() + rawStart);
+  moved.insert(moved.end(), normal.begin() + rawStart + rawLength, normal.end());
+  moved.insert(moved.end(), normal.begin() + rawStart, normal.begin() + rawStart + rawLength);
+  const size_t symbolPointerAt = 8;
+  const size_t rawPointerAt = FileHeader::SIZE + OptionalHeader::SIZE + 20;
+  writeLe32(&moved[symbolPointerAt], readLe32(&normal[symbolPointerAt]) - rawLength);
+  writeLe32(&moved[rawPointerAt], static_cast<uint32_t>(normal.size() - rawLength));
+  qortest::writeFile(file("moved.lib"),
+                     libraryMagic() + libraryMember("moved.o", 1234567890, moved));
+
+  ProcessResult result = qorbu({"/x", "moved.lib"});
+  EXPECT_EQ(result.output, banner() + extracting("moved.o") + summary(0));
+  EXPECT_EQ(contents("moved.o"), bytesText(normal));
+}
+
 // ---- round trip
 
 TEST_F(Commands, ObjectsComeOutOfALibraryExactlyAsTheyWentIn) {

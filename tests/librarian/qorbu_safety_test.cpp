@@ -23,7 +23,13 @@ class UnsafeNames : public QorbuRun {
   void SetUp() override {
     QorbuRun::SetUp();
     std::filesystem::create_directory(file("work"));
-    cImage = alphaObject().image();
+    // Members without externals, so that the library itself reads cleanly.
+    cImage = ObjectBuilder("plain.o")
+                 .timeStamp(1234567890)
+                 .code(".text")
+                 .bytes({0x01, 0x02})
+                 .symbol("plain_local_label", 0, 1, C_STAT)
+                 .image();
     cAbsolute = file("absolute_escape.o");
     std::string library = libraryMagic();
     for (const std::string& name : memberNames()) library += libraryMember(name, 1234567890, cImage);

@@ -30,7 +30,8 @@ void startProgram(int argc, char** argv, const char* banner) {
   // with the rest of the output.
   std::cerr.rdbuf(std::cout.rdbuf());
   std::set_new_handler(outOfMemory);
-  for (int i = 1; i < argc; ++i)
+  // The program's own name counts too.
+  for (int i = 0; i < argc; ++i)
     if (isQuietSwitch(argv[i])) setQuiet(1);
   if (!isQuiet()) {
     std::cout << banner << std::endl;

@@ -269,6 +269,16 @@ TEST_F(QornipTest, QuietRunPrintsNothing) {
   expectSrecordReads("prog.hex", imageOf(2, kSixWords));
 }
 
+// The quiet scan looks at the program's own name too.
+TEST_F(QornipTest, ProgramCalledByAQuietSwitchNameIsQuiet) {
+  write(objectOf("prog.o", kWordMemory, kSixWords));
+  fs::create_symlink(QORNIP_PATH, cDir.file("-q"));
+  qortest::ProcessResult result = qortest::runProgram("-q", {"prog.o"}, cDir.path());
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.output, "");
+  expectSrecordReads("prog.hex", imageOf(2, kSixWords));
+}
+
 TEST_F(QornipTest, UnreadableObjectFails) {
   qortest::ProcessResult result = run({"missing.o"});
   EXPECT_EQ(result.exitCode, 1);

@@ -1,6 +1,7 @@
 // Packing the tables into 512-byte blocks and writing the COD file.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "cod.h"
@@ -42,6 +43,25 @@ class BlockPacker {
   std::size_t cUsed = 0;
   bool cAny = false;
 };
+
+// The file replaces its target only where opening the target for writing
+// would succeed: an existing file we may not write, or a directory, is
+// refused as such an open would refuse it.
+bool mayReplace(const std::string& name) {
+  std::error_code error;
+  if (std::filesystem::status(name, error).type() == std::filesystem::file_type::not_found) return true;
+  std::FILE* probe = std::fopen(name.c_str(), "r+b");
+  if (probe != nullptr) std::fclose(probe);
+  return probe != nullptr;
+}
+
+// A file rewritten in place keeps its permissions; so does its replacement.
+void keepPermissions(const std::string& target, const std::string& replacement) {
+  std::error_code error;
+  std::filesystem::file_status status = std::filesystem::status(target, error);
+  if (!error && std::filesystem::exists(status))
+    std::filesystem::permissions(replacement, status.permissions(), error);
+}
 
 }  // namespace
 
@@ -121,12 +141,13 @@ std::string Cod::codFileName() const {
 int Cod::write() { return write(codFileName()); }
 
 int Cod::write(const std::string& fileName) {
-  std::string temporary = reserveTemporaryBeside(fileName);
+  std::string temporary = mayReplace(fileName) ? reserveTemporaryBeside(fileName) : std::string();
   std::ofstream file;
   if (!temporary.empty()) file.open(temporary, std::ios::binary | std::ios::trunc);
   if (!file.is_open()) {
     // No temporary beside the target (none free, or a name at the length
     // limit): write the target itself.
+    discardTemporary(temporary);
     temporary = fileName;
     file.clear();
     file.open(fileName, std::ios::binary | std::ios::trunc);
@@ -142,6 +163,7 @@ int Cod::write(const std::string& fileName) {
                   "Could not write debug msg block in Cod file '" + fileName + "'.", 0);
     written = 0;
   }
+  if (written && temporary != fileName) keepPermissions(fileName, temporary);
   if (written && temporary != fileName && !moveTemporaryOver(temporary, fileName)) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
     written = 0;

@@ -2,6 +2,8 @@
 // bytes, the file name, and what a failed write leaves behind.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "cod_test_support.h"
@@ -180,6 +182,39 @@ TEST(CodWrite, UnopenableFileIsReported) {
   EXPECT_EQ(captured.errors(), "Error - Could not open Cod file '" + name + "' for writing.\n");
   EXPECT_EQ(errorCount(), 1u);
   EXPECT_TRUE(filesIn(dir.path()).empty());
+}
+
+// Writing in place opens the existing file: one that may not be written,
+// or a directory, is refused and stays as it was, and a replaced file keeps
+// its permissions.
+TEST(CodWrite, ExistingTargetIsTreatedAsAnOpenForWritingWould) {
+  namespace fs = std::filesystem;
+  qortest::ScratchDir dir;
+  Cod cod = codtest::codWithWindows(1);
+  cod.preWrite();
+
+  fs::create_directory(dir.file("folder.cod"));
+  {
+    CapturedOutput captured;
+    EXPECT_EQ(cod.write(dir.file("folder.cod")), 0);
+    EXPECT_EQ(captured.errors(), "Error - Could not open Cod file '" + dir.file("folder.cod") + "' for writing.\n");
+  }
+  EXPECT_TRUE(fs::is_directory(dir.file("folder.cod")));
+
+  qortest::writeFile(dir.file("private.cod"), "old");
+  fs::permissions(dir.file("private.cod"), fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_EQ(cod.write(dir.file("private.cod")), 1);
+  EXPECT_EQ(fs::status(dir.file("private.cod")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(qortest::readFile(dir.file("private.cod")).size(), COD_BLOCK_SIZE);
+
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
+  qortest::writeFile(dir.file("locked.cod"), "kept");
+  fs::permissions(dir.file("locked.cod"), fs::perms::owner_read);
+  CapturedOutput captured;
+  EXPECT_EQ(cod.write(dir.file("locked.cod")), 0);
+  EXPECT_EQ(captured.errors(), "Error - Could not open Cod file '" + dir.file("locked.cod") + "' for writing.\n");
+  EXPECT_EQ(qortest::readFile(dir.file("locked.cod")), "kept");
+  EXPECT_EQ(filesIn(dir.path()).size(), 3u);
 }
 
 TEST(CodWrite, FailedBlockWriteNamesTheKind) {

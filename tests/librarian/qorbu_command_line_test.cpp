@@ -21,6 +21,14 @@ TEST_F(CommandLine, QuietAloneIsASilentFailure) {
   }
 }
 
+TEST_F(CommandLine, QuietSwitchAsTheProgramNameSilencesTheRun) {
+  // The start-up scan looks at every argument, the program name included.
+  ProcessResult result = qortest::runProgram(
+      "/bin/bash", {"-c", "exec -a -q \"$0\" \"$@\"", QORBU_PATH, "/t", "none.lib"}, cDir.path());
+  EXPECT_EQ(result.output, "");
+  EXPECT_EQ(result.exitCode, 1);
+}
+
 TEST_F(CommandLine, HelpSwitchesUnknownSwitchesAndStrayNamesShowTheHelp) {
   for (const char* argument : {"/h", "-h", "/H", "/?", "-?", "/z", "-quiet", "/cx", "x.lib", "a.o"}) {
     ProcessResult result = qorbu({argument, "x.lib"});

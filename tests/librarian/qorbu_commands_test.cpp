@@ -329,6 +329,69 @@ TEST_F(Commands, ExtractLaysOutAMemberWhoseBlocksCameInAnotherOrder) {
   EXPECT_EQ(contents("moved.o"), bytesText(normal));
 }
 
+// ---- members that share a name, and failed extraction writes
+
+// A library from elsewhere that holds two members named alpha.o; the
+// commands that look a name up take the first of them.
+class SharedNames : public Commands {
+ protected:
+  void SetUp() override {
+    Commands::SetUp();
+    cSecond = ObjectBuilder("alpha.o")
+                  .timeStamp(1400000000)
+                  .code(".text")
+                  .bytes({0x77, 0x66})
+                  .symbol("second_local_label", 0, 1, C_STAT)
+                  .image();
+    qortest::writeFile(file("shared.lib"),
+                       libraryMagic() + alphaMember() + betaMember() + secondMember());
+  }
+
+  std::string secondMember() const { return libraryMember("alpha.o", 1400000000, cSecond); }
+
+  std::vector<uint8_t> cSecond;
+};
+
+TEST_F(SharedNames, DeleteRemovesOnlyTheFirstMemberOfTheName) {
+  ProcessResult result = qorbu({"/d", "shared.lib", "alpha.o"});
+  EXPECT_EQ(result.output, banner() + summary(0));
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(contents("shared.lib"), libraryMagic() + betaMember() + secondMember());
+}
+
+TEST_F(SharedNames, ReplaceTakesThePlaceOfTheFirstMemberOfTheName) {
+  std::vector<uint8_t> newAlpha =
+      put(alphaObject().timeStamp(1300000000).bytes({0x09, 0x08}), "alpha.o");
+  ASSERT_EQ(qorbu({"/r", "shared.lib", "alpha.o"}).exitCode, 0);
+  EXPECT_EQ(contents("shared.lib"), libraryMagic() +
+                                        libraryMember("alpha.o", 1300000000, newAlpha) +
+                                        betaMember() + secondMember());
+}
+
+TEST_F(SharedNames, ExtractByNameWritesTheFirstMemberOfTheName) {
+  std::filesystem::remove(file("alpha.o"));
+  ProcessResult result = qorbu({"/x", "shared.lib", "alpha.o"});
+  EXPECT_EQ(result.output, banner() + extracting("alpha.o") + summary(0));
+  EXPECT_EQ(contents("alpha.o"), bytesText(cAlpha));
+}
+
+TEST_F(Commands, ExtractStopsAtTheFirstMemberThatCannotBeWritten) {
+  // The member's directory does not exist here, so its file cannot be made.
+  qortest::writeFile(file("nested.lib"),
+                     libraryMagic() + libraryMember("absent_dir/alpha.o", 1234567890, cAlpha) +
+                         betaMember());
+  std::filesystem::remove(file("beta.o"));
+  ProcessResult result = qorbu({"/x", "nested.lib"});
+  EXPECT_EQ(result.output, banner() + extracting("absent_dir/alpha.o") +
+                               error("Could not open Coff file 'absent_dir/alpha.o' for writing.") +
+                               summary(1));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_FALSE(exists("beta.o"));
+  result = qorbu({"/x", "nested.lib", "absent_dir/alpha.o", "beta.o"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_FALSE(exists("beta.o"));
+}
+
 // ---- round trip
 
 TEST_F(Commands, ObjectsComeOutOfALibraryExactlyAsTheyWentIn) {

@@ -41,6 +41,8 @@ int parseRange(const std::string& value, AddrRange& range) {
 }  // namespace
 
 int parseCommandLine(int argc, const char* const* argv, HexOptions& options, std::string& message) {
+  // An empty argument names a file too, so whether one was given is kept apart.
+  bool haveFileName = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     const std::string key = isSwitch(argument) ? switchKey(argument) : std::string();
@@ -64,14 +66,15 @@ int parseCommandLine(int argc, const char* const* argv, HexOptions& options, std
         return 0;
       }
       ++i;
-    } else if (options.fileName.empty()) {
+    } else if (!haveFileName) {
       options.fileName = argument;
+      haveFileName = true;
     } else {
       message = kHexUsageText;
       return 0;
     }
   }
-  if (options.fileName.empty()) {
+  if (!haveFileName) {
     message = kHexUsageText;
     return 0;
   }

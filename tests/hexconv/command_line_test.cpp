@@ -70,6 +70,17 @@ TEST(HexCommandLine, UsageForMissingRangeValueNoFileOrTwoFiles) {
             "Usage: qornip [/a <hexformat>] [/r 0xBBBB-0xEEEE]... [/q] <coffFile>");
 }
 
+// An empty argument is a file name like any other: it takes the place of
+// the first one.
+TEST(HexCommandLine, EmptyArgumentIsTheFirstFileName) {
+  Parsed empty = parse({""});
+  ASSERT_EQ(empty.ok, 1) << empty.message;
+  EXPECT_EQ(empty.options.fileName, "");
+  Parsed two = parse({"", "prog.o"});
+  EXPECT_EQ(two.ok, 0);
+  EXPECT_EQ(two.message, kHexUsageText);
+}
+
 TEST(HexCommandLine, UnknownSwitchOrAbsolutePathIsTheFileNameAsTyped) {
   EXPECT_EQ(parse({"/X"}).options.fileName, "/X");
   EXPECT_EQ(parse({"/r/prog.o"}).options.fileName, "/r/prog.o");

@@ -22,6 +22,13 @@ bool mayReplace(const std::string& name) {
   return true;
 }
 
+// A file rewritten in place keeps its permissions; so does its replacement.
+void keepPermissions(const std::string& target, const std::string& replacement) {
+  std::error_code error;
+  fs::file_status status = fs::status(target, error);
+  if (!error && fs::exists(status)) fs::permissions(replacement, status.permissions(), error);
+}
+
 }  // namespace
 
 ReplacementFile::~ReplacementFile() { discard(); }
@@ -32,6 +39,13 @@ int ReplacementFile::open(const std::string& name) {
   cName = name;
   // Exclusive creation: a temporary never overwrites a file of the user's.
   cFile = createTemporaryBeside(name, cTempName, true);
+  if (cFile == nullptr) {
+    // No temporary fits beside the target (a name at the length limit, a
+    // directory we may not add to): write the target itself, as a plain
+    // open for writing would.
+    cFile = std::fopen(name.c_str(), "w");
+    cDirect = cFile != nullptr;
+  }
   return cFile == nullptr ? 0 : 1;
 }
 
@@ -46,6 +60,12 @@ int ReplacementFile::writeText(const std::string& text) {
 
 int ReplacementFile::commit() {
   if (!cWritten) return 0;
+  if (cDirect) {
+    cWritten = false;
+    cDirect = false;
+    return 1;
+  }
+  keepPermissions(cName, cTempName);
   std::string temporary = cTempName;
   cTempName.clear();
   if (!moveTemporaryOver(temporary, cName)) return 0;
@@ -61,4 +81,5 @@ void ReplacementFile::discard() {
   discardTemporary(cTempName);
   cTempName.clear();
   cWritten = false;
+  cDirect = false;
 }

@@ -89,6 +89,26 @@ TEST_F(HexFileTest, ReadOnlyExistingFileIsNotReplaced) {
   EXPECT_EQ(qortest::readFile("prog.hex"), "kept\n");
 }
 
+// Rewriting a file in place keeps its permissions; so does replacing it.
+TEST_F(HexFileTest, ReplacedFileKeepsItsPermissions) {
+  qortest::writeFile("prog.hex", "old\n");
+  const fs::perms kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions("prog.hex", kept);
+  ASSERT_EQ(cHex.write(HEX_INHX8M), 1);
+  EXPECT_EQ(qortest::readFile("prog.hex"), ":02001000ABCD76\n:00000001FF\n");
+  EXPECT_EQ(fs::status("prog.hex").permissions() & fs::perms::all, kept);
+}
+
+// A name with no room for a temporary beside it is written directly.
+TEST_F(HexFileTest, LongestNameIsWrittenWithoutATemporary) {
+  cHex.cFileBaseName = std::string(251, 'p');
+  ASSERT_EQ(cHex.write(HEX_INHX32), 1);
+  const std::string name = cHex.cFileBaseName + ".hex";
+  EXPECT_EQ(qortest::readFile(name), ":020000040000FA\n:02001000ABCD76\n:00000001FF\n");
+  EXPECT_EQ(entries(), (std::set<std::string>{name}));
+  EXPECT_TRUE(hexcheck::srecordAgrees(cScratch.file(name), {{0x10, 0xAB}, {0x11, 0xCD}}));
+}
+
 TEST_F(HexFileTest, TemporaryNeverTakesTheNameOfAUserFile) {
   qortest::writeFile("out.hex.tmp", "user file\n");
   {

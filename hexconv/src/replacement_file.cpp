@@ -22,6 +22,15 @@ bool mayReplace(const std::string& name) {
   return true;
 }
 
+// The file a name stands for: a link is followed, so that the file it
+// points at gets the new contents and the link stays, as with a plain open.
+std::string fileBehind(const std::string& name) {
+  std::error_code error;
+  if (!fs::is_symlink(fs::symlink_status(name, error))) return name;
+  const fs::path target = fs::canonical(name, error);
+  return error ? name : target.string();
+}
+
 // A file rewritten in place keeps its permissions; so does its replacement.
 void keepPermissions(const std::string& target, const std::string& replacement) {
   std::error_code error;
@@ -36,14 +45,14 @@ ReplacementFile::~ReplacementFile() { discard(); }
 int ReplacementFile::open(const std::string& name) {
   discard();
   if (!mayReplace(name)) return 0;
-  cName = name;
+  cName = fileBehind(name);
   // Exclusive creation: a temporary never overwrites a file of the user's.
-  cFile = createTemporaryBeside(name, cTempName, true);
+  cFile = createTemporaryBeside(cName, cTempName, true);
   if (cFile == nullptr) {
     // No temporary fits beside the target (a name at the length limit, a
     // directory we may not add to): write the target itself, as a plain
     // open for writing would.
-    cFile = std::fopen(name.c_str(), "w");
+    cFile = std::fopen(cName.c_str(), "w");
     cDirect = cFile != nullptr;
   }
   return cFile == nullptr ? 0 : 1;

@@ -99,6 +99,18 @@ TEST_F(HexFileTest, ReplacedFileKeepsItsPermissions) {
   EXPECT_EQ(fs::status("prog.hex").permissions() & fs::perms::all, kept);
 }
 
+// As with a plain open for writing, a link keeps pointing at the file it
+// names, which gets the new contents.
+TEST_F(HexFileTest, LinkedFileIsWrittenThroughTheLink) {
+  fs::create_directory("real");
+  qortest::writeFile("real/target.hex", "old\n");
+  fs::create_symlink("real/target.hex", "prog.hex");
+  ASSERT_EQ(cHex.write(HEX_INHX8M), 1);
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status("prog.hex")));
+  EXPECT_EQ(qortest::readFile("real/target.hex"), ":02001000ABCD76\n:00000001FF\n");
+  EXPECT_EQ(entries(), (std::set<std::string>{"prog.hex", "real"}));
+}
+
 // A name with no room for a temporary beside it is written directly.
 TEST_F(HexFileTest, LongestNameIsWrittenWithoutATemporary) {
   cHex.cFileBaseName = std::string(251, 'p');

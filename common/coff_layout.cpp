@@ -60,18 +60,21 @@ void pointAtFunctionLine(Coff& coff, size_t i) {
   const auto lines = coff.cScnLineno.find(section->second);
   if (header == coff.cScnHdr.end() || lines == coff.cScnLineno.end()) return;
   AuxFcn fcn = AuxFcn::from(coff.cSymTbl[i + 1]);
-  const uint32_t old = fcn.x_lnnoptr;
   uint32_t k = 0;
   for (const coff_lineno& line : lines->second) {
-    if (Coff::hasFcnIndex(line) && line.l_fcnndx == i)
-      fcn.x_lnnoptr = header->second.s_lnnoptr + coff_lineno::SIZE * k;
+    if (Coff::hasFcnIndex(line) && line.l_fcnndx == i) {
+      const uint32_t pointer = header->second.s_lnnoptr + coff_lineno::SIZE * k;
+      // Each overwrite is traced, so a function named by several entries
+      // shows every step to the last one.
+      if (pointer != fcn.x_lnnoptr && traceOn("Coff::fixupAuxFcns"))
+        std::cout << "Coff::fixupAuxFcns() - symbol '" << Coff::getName(symbol, coff.cStrTbl)
+                  << "' in section '" << section->second << "'  from "
+                  << formatHex(fcn.x_lnnoptr, 4) << " to " << formatHex(pointer, 4) << std::endl;
+      fcn.x_lnnoptr = pointer;
+    }
     ++k;
   }
   fcn.storeInto(coff.cSymTbl[i + 1]);
-  if (fcn.x_lnnoptr != old && traceOn("Coff::fixupAuxFcns"))
-    std::cout << "Coff::fixupAuxFcns() - symbol '" << Coff::getName(symbol, coff.cStrTbl)
-              << "' in section '" << section->second << "'  from " << formatHex(old, 4)
-              << " to " << formatHex(fcn.x_lnnoptr, 4) << std::endl;
 }
 
 }  // namespace

@@ -20,6 +20,13 @@ const char* const MAKE_CONTEXT = "Coff::make()";
 // above the memory of any device of the families.
 constexpr uint64_t MAX_ZERO_FILLED_BYTES = uint64_t{1} << 24;
 
+// udata bytes take no room in the written image, so the image's length
+// (which is where a library's next member starts) does not bound them: a
+// library of many small members could each ask for the cap above. No device
+// has more than 4 KB of data memory; the udata of one object is capped at
+// 16 times that.
+constexpr uint64_t MAX_UDATA_BYTES = uint64_t{1} << 16;
+
 class CoffParser {
  public:
   CoffParser(std::FILE* file, uint64_t baseOffset, const std::string& name)
@@ -210,6 +217,10 @@ class CoffParser {
   }
 
   bool readRawData(const SectionHeader& section, const std::string& name) {
+    if (Coff::isUdata(section)) {
+      cUdataBytes += section.s_size;
+      if (cUdataBytes > MAX_UDATA_BYTES) return fail("' could not read raw data.");
+    }
     if (section.s_scnptr == 0) {
       cZeroFilledBytes += section.s_size;
       if (cZeroFilledBytes > MAX_ZERO_FILLED_BYTES) return fail("' could not read raw data.");
@@ -283,6 +294,7 @@ class CoffParser {
   bool cOlderLayout = false;
   int cNextFreeOffset = 4;
   uint64_t cZeroFilledBytes = 0;
+  uint64_t cUdataBytes = 0;
   uint64_t cSectionBytes = 0;  // section data read so far
 };
 

@@ -160,19 +160,39 @@ TEST(CoffLayout, TracesUnderTheirSwitches) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
+// What fixupAuxFcns prints under its switch, starting from a pointer of 0
+// in the function's aux entry (symbol index 1).
+std::string fixupTraceFromZero(Coff& coff) {
+  AuxFcn{}.storeInto(coff.cSymTbl[1]);
+  setSwitch("Coff::fixupAuxFcns", 1);
+  testing::internal::CaptureStdout();
+  coff.fixupAuxFcns();
+  const std::string out = testing::internal::GetCapturedStdout();
+  setSwitch("Coff::fixupAuxFcns", 0);
+  return out;
+}
+
 TEST(CoffLayout, FunctionPointerTrace) {
   ObjectBuilder builder;
   builder.code(".c").bytes({0, 0}).line(0, 1, 0, 0)
       .symbol("function_long", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{});
   auto coff = builder.coff();
-  AuxFcn{}.storeInto(coff->cSymTbl[1]);
-  setSwitch("Coff::fixupAuxFcns", 1);
-  testing::internal::CaptureStdout();
-  coff->fixupAuxFcns();
-  const std::string out = testing::internal::GetCapturedStdout();
-  setSwitch("Coff::fixupAuxFcns", 0);
-  EXPECT_EQ(out, "Coff::fixupAuxFcns() - symbol 'function_long' in section '.c'  from 0x00000000"
-                 " to " + formatHex(coff->cScnHdr.at(".c").s_lnnoptr, 4) + "\n");
+  EXPECT_EQ(fixupTraceFromZero(*coff),
+            "Coff::fixupAuxFcns() - symbol 'function_long' in section '.c'  from 0x00000000"
+            " to " + formatHex(coff->cScnHdr.at(".c").s_lnnoptr, 4) + "\n");
+}
+
+TEST(CoffLayout, FunctionPointerTracePrintsEachChange) {
+  ObjectBuilder builder;
+  builder.code(".c").bytes({0, 0}).line(0, 1, 0, 0).line(0, 2, 0).line(0, 3, 0, 0)
+      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{});
+  auto coff = builder.coff();
+  const uint32_t lines = coff->cScnHdr.at(".c").s_lnnoptr;
+  const std::string prefix = "Coff::fixupAuxFcns() - symbol 'fn' in section '.c'  from ";
+  // Every match overwrites the pointer, and each overwrite is a change.
+  EXPECT_EQ(fixupTraceFromZero(*coff), prefix + "0x00000000 to " + formatHex(lines, 4) + "\n" +
+                                           prefix + formatHex(lines, 4) + " to " +
+                                           formatHex(lines + 32, 4) + "\n");
 }
 
 TEST(CoffWrite, ByNameReplacesTheFileWhole) {

@@ -166,10 +166,41 @@ TEST(CoffRead, HugeSymbolCountFailsAtOnce) {
 }
 
 TEST(CoffRead, HugeZeroFilledSectionIsRefused) {
-  std::vector<uint8_t> image = ObjectBuilder("t.o").udata(".bss", 4).image();
+  std::vector<uint8_t> image = ObjectBuilder("t.o").code(".c").image();  // s_scnptr 0
   patch32(image, 36 + 16, 0xFFFFFFF0);
   MessageCapture messages;
   EXPECT_FALSE(readImage(image));
+  EXPECT_EQ(messages.text(), errorLine("' could not read raw data."));
+}
+
+// udata bytes are not part of the written image (Coff::size leaves them
+// out), so a library could hold many small members that each ask for a
+// large one. No device has more than 4 KB of data memory.
+TEST(CoffRead, UdataBeyondAnyDataMemoryIsRefused) {
+  std::vector<uint8_t> image = ObjectBuilder("t.o").udata(".bss", 4).udata(".bss2", 4).image();
+  {
+    patch32(image, 36 + 16, 0x8000);
+    patch32(image, 76 + 16, 0x8000);
+    MessageCapture messages;
+    auto coff = readImage(image);
+    ASSERT_TRUE(coff);
+    EXPECT_EQ(coff->cRawData.at(".bss").size(), 0x8000u);
+    EXPECT_EQ(messages.text(), "");
+  }
+  patch32(image, 76 + 16, 0x8001);
+  MessageCapture messages;
+  EXPECT_FALSE(readImage(image));
+  EXPECT_EQ(messages.text(), errorLine("' could not read raw data."));
+
+  // Read from the file instead of zero-filled: counted the same way.
+  ObjectBuilder builder("t.o");
+  builder.code(".c").bytes(std::vector<uint8_t>(0x10001, 7)).udata(".u", 4);
+  std::vector<uint8_t> big = builder.image();
+  patch32(big, 76 + 16, 0x10001);  // .u over the bytes of .c, which reads none
+  patch32(big, 76 + 20, readLe32(&big[36 + 20]));
+  patch32(big, 36 + 16, 0);
+  messages.clear();
+  EXPECT_FALSE(readImage(big));
   EXPECT_EQ(messages.text(), errorLine("' could not read raw data."));
 }
 

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 #include <utility>
-#include <sstream>
 
 #include "archive.h"
 #include "coff.h"

@@ -22,6 +22,21 @@ const char* const kIllegalOpcode = "??? Illegal Opcode";
 // file and a stack frame, and a damaged object could nest thousands.
 constexpr int kMaxIncludeDepth = 100;
 
+// Whether a file can be written under `name`. An existing one is opened
+// without truncating it, so a directory or a file that may not be written
+// is refused before any work is done, and the file is left as it was.
+bool canWriteUnder(const std::string& name) {
+  if (!FileInfo(name).fileExists()) return true;
+  std::ofstream probe(name, std::ios::out | std::ios::app | std::ios::binary);
+  return probe.is_open();
+}
+
+void reportListFileError(const std::string& name) {
+  std::ostringstream message;
+  message << "Could not open list file '" << name << "' for writing.";
+  reportStream(SEVERITY_ERROR, "Coff2Cod::createListFile()", message, 0);
+}
+
 }  // namespace
 
 int Coff2Cod::createListFile(const Coff& coff) {
@@ -30,13 +45,16 @@ int Coff2Cod::createListFile(const Coff& coff) {
   const std::string listName = objectFile.path() + objectFile.baseName() + ".lst";
   // The listing is written beside the old one and replaces it only when it
   // is complete, so a failed run never leaves a user's file half written.
+  if (!canWriteUnder(listName)) {
+    reportListFileError(listName);
+    return 0;
+  }
   std::string partName = reserveTemporaryBeside(listName);
   if (partName.empty()) partName = listName;
   cListFile.open(partName, std::ios::out | std::ios::trunc | std::ios::binary);
   if (!cListFile.is_open()) {
-    std::ostringstream message;
-    message << "Could not open list file '" << listName << "' for writing.";
-    reportStream(SEVERITY_ERROR, "Coff2Cod::createListFile()", message, 0);
+    discardTemporary(partName == listName ? std::string() : partName);
+    reportListFileError(listName);
     return 0;
   }
   std::size_t position = 0;
@@ -49,9 +67,7 @@ int Coff2Cod::createListFile(const Coff& coff) {
                        (partName == listName || moveTemporaryOver(partName, listName));
   if (!written) {
     if (partName != listName) discardTemporary(partName);
-    std::ostringstream message;
-    message << "Could not write list file '" << listName << "'.";
-    reportStream(SEVERITY_ERROR, "Coff2Cod::createListFile()", message, 0);
+    reportListFileError(listName);
     return 0;
   }
   return 1;

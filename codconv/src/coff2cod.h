@@ -9,6 +9,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "cod.h"
 #include "coff.h"
@@ -82,14 +83,20 @@ class Coff2Cod : public Cod {
   std::string cListTime;
   // Files being listed inside the one that createListFile started.
   int cIncludeDepth = 0;
+  // What each symbol table entry means to the scans, read once while the
+  // listing is written: every source line scans the table, and looking the
+  // names up again each time makes a large program take minutes.
+  enum : uint8_t { MARK_OTHER, MARK_AUX, MARK_FILE, MARK_EOF, MARK_LIST, MARK_NOLIST };
+  std::vector<uint8_t> cMarks;
 
   int checkProcessor(const Coff& coff);
   int copySectionBytes(const Coff& coff, const std::string& name, uint32_t address);
   void addWindows(std::size_t count);
   std::string sourceFileName(const Coff& coff, std::size_t fileIndex) const;
   std::size_t scanLimit(const Coff& coff) const;
-  bool isPrimaryNamed(const Coff& coff, std::size_t index, const char* name) const;
-  int skipToNamed(const Coff& coff, std::size_t& position, const char* name) const;
+  static uint8_t readMark(const Coff& coff, std::size_t index);
+  uint8_t markOf(const Coff& coff, std::size_t index) const;
+  int skipToMark(const Coff& coff, std::size_t& position, uint8_t mark) const;
   void listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t fileNum,
                       uint32_t lineNumber, const std::string& fileName, SecondWord& secondWord);
   void appendCodeLineInfo(const LineInfo& info, uint32_t wordAddress);

@@ -57,11 +57,16 @@ int Coff2Cod::createListFile(const Coff& coff) {
     reportListFileError(listName);
     return 0;
   }
+  cMarks.clear();
+  for (std::size_t index = 0; index < coff.cSymTbl.size(); ++index) {
+    cMarks.push_back(readMark(coff, index));
+  }
   std::size_t position = 0;
   writeListHeader(1);
   while (nextSourceFile(coff, position)) {
     doNextFile(coff, position);
   }
+  cMarks.clear();
   cListFile.close();
   const bool written = !cListFile.fail() &&
                        (partName == listName || moveTemporaryOver(partName, listName));

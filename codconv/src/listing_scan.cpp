@@ -2,7 +2,6 @@
 // ".eof" symbols around each source file's symbols, the included files and
 // the ".list"/".nolist" switches. All of them look at primary entries only
 // and stop before the table's last entry.
-#include <cstring>
 #include <iostream>
 
 #include "coff2cod.h"
@@ -13,27 +12,41 @@ std::size_t Coff2Cod::scanLimit(const Coff& coff) const {
   return count == 0 ? 0 : count - 1;
 }
 
-bool Coff2Cod::isPrimaryNamed(const Coff& coff, std::size_t index, const char* name) const {
+uint8_t Coff2Cod::readMark(const Coff& coff, std::size_t index) {
   if (coff.cAuxType[index] != AUX_NONE) {
-    return false;
+    return MARK_AUX;
   }
-  return Coff::getName(coff.cSymTbl[index], coff.cStrTbl) == name;
+  const std::string name = Coff::getName(coff.cSymTbl[index], coff.cStrTbl);
+  if (name == ".file") return MARK_FILE;
+  if (name == ".eof") return MARK_EOF;
+  if (name == ".list") return MARK_LIST;
+  if (name == ".nolist") return MARK_NOLIST;
+  return MARK_OTHER;
+}
+
+// The marks read by createListFile, or the entry's own name when the scans
+// run outside a listing.
+uint8_t Coff2Cod::markOf(const Coff& coff, std::size_t index) const {
+  if (cMarks.size() == coff.cSymTbl.size()) {
+    return cMarks[index];
+  }
+  return readMark(coff, index);
 }
 
 int Coff2Cod::nextSourceFile(const Coff& coff, std::size_t& position) const {
-  return skipToNamed(coff, position, ".file");
+  return skipToMark(coff, position, MARK_FILE);
 }
 
 int Coff2Cod::skipToEof(const Coff& coff, std::size_t& position) const {
-  return skipToNamed(coff, position, ".eof");
+  return skipToMark(coff, position, MARK_EOF);
 }
 
 // Moves the position forward until a primary entry of that name stands
 // there (1), or to the scan limit (0).
-int Coff2Cod::skipToNamed(const Coff& coff, std::size_t& position, const char* name) const {
+int Coff2Cod::skipToMark(const Coff& coff, std::size_t& position, uint8_t mark) const {
   const std::size_t limit = scanLimit(coff);
   for (; position < limit; ++position) {
-    if (isPrimaryNamed(coff, position, name)) {
+    if (markOf(coff, position) == mark) {
       return 1;
     }
   }
@@ -51,18 +64,15 @@ int Coff2Cod::hasInclude(const Coff& coff, std::size_t start, uint32_t line) con
   const std::size_t limit = scanLimit(coff);
   int depth = 0;
   for (std::size_t index = start; index < limit; ++index) {
-    if (coff.cAuxType[index] != AUX_NONE) {
-      continue;
-    }
-    const std::string name = Coff::getName(coff.cSymTbl[index], coff.cStrTbl);
-    if (name == ".eof") {
+    const uint8_t mark = markOf(coff, index);
+    if (mark == MARK_EOF) {
       if (depth == 0) {
         return 0;
       }
       depth -= 1;
       continue;
     }
-    if (name != ".file") {
+    if (mark != MARK_FILE) {
       continue;
     }
     if (depth == 0 && coff.cAuxType[index + 1] == AUX_FILE) {
@@ -83,16 +93,12 @@ int Coff2Cod::hasInclude(const Coff& coff, std::size_t start, uint32_t line) con
 void Coff2Cod::updateListState(const Coff& coff, std::size_t start, uint32_t line) {
   const std::size_t limit = scanLimit(coff);
   for (std::size_t index = start; index < limit; ++index) {
-    if (coff.cAuxType[index] != AUX_NONE) {
-      continue;
-    }
-    const SymbolEntry& entry = coff.cSymTbl[index];
-    const std::string name = Coff::getName(entry, coff.cStrTbl);
-    if (name == ".eof" || name == ".file") {
+    const uint8_t mark = markOf(coff, index);
+    if (mark == MARK_EOF || mark == MARK_FILE) {
       return;
     }
-    if ((name == ".list" || name == ".nolist") && entry.n_value == line) {
-      cListing = name == ".list" ? 1 : 0;
+    if ((mark == MARK_LIST || mark == MARK_NOLIST) && coff.cSymTbl[index].n_value == line) {
+      cListing = mark == MARK_LIST ? 1 : 0;
       return;
     }
   }

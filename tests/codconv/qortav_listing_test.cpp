@@ -2,6 +2,8 @@
 // it writes for builder-made objects and their source files.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "banners.h"
 #include "codconv_fixture.h"
 #include "mgproc.h"
@@ -274,6 +276,32 @@ TEST(QortavListing, DeeplyNestedIncludesEndWithoutCrash) {
     expected += noCodeRow("a.inc", 1);
   }
   EXPECT_EQ(listing, expected);
+}
+
+// Every source line scans the file's symbols: a long file with many labels
+// must still be listed in moments (the scans once took minutes here).
+TEST(QortavListing, LongFileWithManyLabelsIsListedQuickly) {
+  ScratchDir dir;
+  ObjectBuilder builder = objectFor(kWordDevice, dir.file("big.o"));
+  builder.code(".code").at(0).bytes({0x00, 0x00}).line(0, 1, 0);
+  builder.fileSymbol("big.asm");
+  const int count = 4000;
+  for (int i = 0; i < count; ++i) {
+    builder.symbol("a_long_label_name_" + std::to_string(i), 0, 1, C_LABEL);
+  }
+  endOfFile(builder).symbol("_trail", 0, N_ABS, C_EXT);
+  builder.writeFile(dir.file("big.o"));
+  writeSources(dir, {"big.asm"}, count);
+
+  const auto started = std::chrono::steady_clock::now();
+  const qortest::ProcessResult result = runQortav({"-q", "big.o"}, dir.path());
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                           std::chrono::steady_clock::now() - started)
+                           .count();
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_LT(seconds, 15);
+  const std::string listing = readFile(dir.file("big.lst"));
+  EXPECT_NE(listing.find(noCodeRow("big.asm", count)), std::string::npos);
 }
 
 TEST(QortavListing, NolistAndListLeaveTheirLinesOut) {

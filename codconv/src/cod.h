@@ -25,6 +25,8 @@ inline constexpr std::size_t COD_BLOCK_SIZE = 512;
 // Entries of a directory's Index: 128 code blocks of 512 bytes = 64 K.
 inline constexpr std::size_t COD_INDEX_ENTRIES = 128;
 inline constexpr uint32_t COD_WINDOW_SIZE = 65536;
+// Block numbers are 16-bit, so a file holds at most this many blocks.
+inline constexpr uint32_t COD_MAX_BLOCKS = 65536;
 
 // Symbol type codes: an index into a table of 152 names. The converter
 // writes only these two.
@@ -334,9 +336,6 @@ class Cod {
   std::string cFileName;
 
  protected:
-  // Block numbers are 16-bit, so a file holds at most this many blocks.
-  static constexpr uint32_t MAX_BLOCKS = 65536;
-
   // Writes the directories and then every table in file order.
   int writeAllBlocks(std::ostream& file, const std::string& fileName) const;
   // Writes each block of the list, 512 bytes each; reports a failure with

@@ -2,6 +2,7 @@
 // number is checked against the real file size before the block is read,
 // the directory chain is followed at most once per block, and a damaged
 // table is reported instead of read past.
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -26,11 +27,12 @@ class BlockReader {
   bool isOpen() const { return static_cast<bool>(cFile); }
 
   // Reads whole block `number`; false when the file does not hold it. In a
-  // sound file every block is read at most once, so reads beyond the file's
-  // block count mean tables that overlap, and the read is refused: damaged
-  // pointers cannot multiply the work or the memory.
+  // sound file every block is read at most once, and only the blocks that
+  // 16-bit numbers reach, so reads beyond the file's block count or beyond
+  // that limit mean tables that overlap, and the read is refused: damaged
+  // pointers cannot multiply the work or the memory, however large the file.
   bool read(uint32_t number, Block& block) {
-    if (number >= cBlockCount || cReads >= cBlockCount) return false;
+    if (number >= cBlockCount || cReads >= std::min<uint64_t>(cBlockCount, COD_MAX_BLOCKS)) return false;
     ++cReads;
     cFile.clear();
     cFile.seekg(static_cast<std::streamoff>(number) * static_cast<std::streamoff>(COD_BLOCK_SIZE));

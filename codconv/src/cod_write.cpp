@@ -174,7 +174,7 @@ int Cod::write(const std::string& fileName) {
 
 int Cod::writeAllBlocks(std::ostream& file, const std::string& fileName) const {
   // Block numbers are 16-bit: a file of more blocks cannot be addressed.
-  if (blockCounts().total() > MAX_BLOCKS) {
+  if (blockCounts().total() > COD_MAX_BLOCKS) {
     reportMessage(SEVERITY_ERROR, "Cod::write()",
                   "Cod file '" + fileName + "' would need more than 65536 blocks.", 0);
     return 0;

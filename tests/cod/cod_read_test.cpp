@@ -2,6 +2,7 @@
 // that must be reported, never crash, hang or allocate without bound.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 #include "cod_test_support.h"
@@ -146,6 +147,25 @@ TEST(CodRead, OverlappingTablesCannotMultiplyTheWork) {
   std::string indexed = qortest::readFile(dir.file("in.cod"));
   for (std::size_t i = 0; i < COD_INDEX_ENTRIES; ++i) putWord(indexed, 2 * i, 1);
   EXPECT_EQ(readBack(dir, indexed), badFile(dir, "a proper Index."));
+}
+
+TEST(CodRead, ALargeFileDoesNotLiftTheBoundOnReads) {
+  // Block numbers are 16-bit, so a sound file is read in at most 65536
+  // block reads, however large the file. Here 600 linked directories with
+  // every Index entry at block 1 in a (sparse) 64 MiB file claim 76800.
+  qortest::ScratchDir dir;
+  Cod cod = codtest::codWithWindows(600);
+  for (Directory& directory : cod.cDirectory) {
+    for (uint16_t& entry : directory.Index) entry = 1;
+  }
+  cod.preWrite();
+  std::string name = dir.file("large.cod");
+  cod.cFileName = name;
+  ASSERT_EQ(cod.write(), 1);
+  std::filesystem::resize_file(name, 64u << 20);
+  CapturedOutput captured;
+  EXPECT_EQ(Cod::make(name), nullptr);
+  EXPECT_EQ(captured.errors(), "Error - Cod file '" + name + "'' does not have a proper Index.\n");
 }
 
 TEST(CodRead, RecordsThatLeaveTheirBlockAreReported) {

@@ -55,6 +55,15 @@ bool mayReplace(const std::string& name) {
   return probe != nullptr;
 }
 
+// The file a name stands for: a link is followed, so that the file it points
+// at gets the new contents and the link stays, as with a plain open.
+std::string fileBehind(const std::string& name) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(name, error))) return name;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(name, error);
+  return error ? name : resolved.string();
+}
+
 // A file rewritten in place keeps its permissions; so does its replacement.
 void keepPermissions(const std::string& target, const std::string& replacement) {
   std::error_code error;
@@ -141,16 +150,18 @@ std::string Cod::codFileName() const {
 int Cod::write() { return write(codFileName()); }
 
 int Cod::write(const std::string& fileName) {
-  std::string temporary = mayReplace(fileName) ? reserveTemporaryBeside(fileName) : std::string();
+  // Messages name the file as given; the bytes go to the file behind a link.
+  const std::string target = fileBehind(fileName);
+  std::string temporary = mayReplace(target) ? reserveTemporaryBeside(target) : std::string();
   std::ofstream file;
   if (!temporary.empty()) file.open(temporary, std::ios::binary | std::ios::trunc);
   if (!file.is_open()) {
     // No temporary beside the target (none free, or a name at the length
     // limit): write the target itself.
     discardTemporary(temporary);
-    temporary = fileName;
+    temporary.clear();
     file.clear();
-    file.open(fileName, std::ios::binary | std::ios::trunc);
+    file.open(target, std::ios::binary | std::ios::trunc);
   }
   if (!file) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
@@ -163,12 +174,13 @@ int Cod::write(const std::string& fileName) {
                   "Could not write debug msg block in Cod file '" + fileName + "'.", 0);
     written = 0;
   }
-  if (written && temporary != fileName) keepPermissions(fileName, temporary);
-  if (written && temporary != fileName && !moveTemporaryOver(temporary, fileName)) {
+  if (temporary.empty()) return written;
+  if (written) keepPermissions(target, temporary);
+  if (written && !moveTemporaryOver(temporary, target)) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
     written = 0;
   }
-  if (!written && temporary != fileName) discardTemporary(temporary);
+  if (!written) discardTemporary(temporary);
   return written;
 }
 

@@ -185,8 +185,8 @@ TEST(CodWrite, UnopenableFileIsReported) {
 }
 
 // Writing in place opens the existing file: one that may not be written,
-// or a directory, is refused and stays as it was, and a replaced file keeps
-// its permissions.
+// or a directory, is refused and stays as it was, a replaced file keeps its
+// permissions, and a link keeps pointing at the file.
 TEST(CodWrite, ExistingTargetIsTreatedAsAnOpenForWritingWould) {
   namespace fs = std::filesystem;
   qortest::ScratchDir dir;
@@ -206,6 +206,16 @@ TEST(CodWrite, ExistingTargetIsTreatedAsAnOpenForWritingWould) {
   ASSERT_EQ(cod.write(dir.file("private.cod")), 1);
   EXPECT_EQ(fs::status(dir.file("private.cod")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(qortest::readFile(dir.file("private.cod")).size(), COD_BLOCK_SIZE);
+
+  // A link is written through, as a plain open would: the link stays and
+  // the file it points at gets the new contents.
+  qortest::writeFile(dir.file("real.cod"), "old");
+  fs::create_symlink("real.cod", dir.file("link.cod"));
+  ASSERT_EQ(cod.write(dir.file("link.cod")), 1);
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.cod")));
+  EXPECT_EQ(qortest::readFile(dir.file("real.cod")).size(), COD_BLOCK_SIZE);
+  fs::remove(dir.file("link.cod"));
+  fs::remove(dir.file("real.cod"));
 
   if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
   qortest::writeFile(dir.file("locked.cod"), "kept");

@@ -43,12 +43,18 @@ int Coff2Cod::createListFile(const Coff& coff) {
   const FileInfo objectFile(coff.cName);
   // Drive and directory of the object (path() ends with its separator).
   const std::string listName = objectFile.path() + objectFile.baseName() + ".lst";
-  // The listing is written beside the old one and replaces it only when it
-  // is complete, so a failed run never leaves a user's file half written.
+  // The names are read before any file is made, so that a name missing from
+  // the string table ends the run without leaving a temporary behind.
+  cMarks.clear();
+  for (std::size_t index = 0; index < coff.cSymTbl.size(); ++index) {
+    cMarks.push_back(readMark(coff, index));
+  }
   if (!canWriteUnder(listName)) {
     reportListFileError(listName);
     return 0;
   }
+  // The listing is written beside the old one and replaces it only when it
+  // is complete, so a failed run never leaves a user's file half written.
   std::string partName = reserveTemporaryBeside(listName);
   if (partName.empty()) partName = listName;
   cListFile.open(partName, std::ios::out | std::ios::trunc | std::ios::binary);
@@ -56,10 +62,6 @@ int Coff2Cod::createListFile(const Coff& coff) {
     discardTemporary(partName == listName ? std::string() : partName);
     reportListFileError(listName);
     return 0;
-  }
-  cMarks.clear();
-  for (std::size_t index = 0; index < coff.cSymTbl.size(); ++index) {
-    cMarks.push_back(readMark(coff, index));
   }
   std::size_t position = 0;
   writeListHeader(1);

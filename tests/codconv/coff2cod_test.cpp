@@ -204,6 +204,23 @@ TEST_F(Coff2CodTest, LineMapGroupsCodeLineEntriesByFileAndLine) {
   EXPECT_EQ(cod.cLine.at(2).at(1).front().l_lnno, 1);
 }
 
+// A name missing from the string table ends the run; the listing that was
+// about to be written leaves no temporary file behind.
+TEST_F(Coff2CodTest, MissingSymbolNameEndsTheListingWithoutLeftovers) {
+  qortest::ScratchDir dir;
+  ObjectBuilder builder = objectFor(kWordDevice, dir.file("bad.o"));
+  builder.code(".code").at(0).bytes({0, 0});
+  builder.fileSymbol("main.asm").symbol(".unnamed", 0, N_DEBUG, 0);
+  endOfFile(builder).symbol("_trail", 0, N_ABS, C_EXT);
+  coff = builder.coff();
+  ASSERT_TRUE(coff);
+  coff->cSymTbl[2]._n_name.setOffset(0x7FFF);
+  cod.cPageLength = 0;
+  EXPECT_EXIT(cod.createListFile(*coff), ::testing::ExitedWithCode(255), "");
+  EXPECT_FALSE(qortest::fileExists(dir.file("bad.lst.tmp")));
+  EXPECT_FALSE(qortest::fileExists(dir.file("bad.lst")));
+}
+
 // Captures standard output while a trace switch is on.
 class TraceCapture {
  public:

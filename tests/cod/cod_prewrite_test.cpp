@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
+#include <ctime>
 
 #include "cod_test_support.h"
 #include "debug_switches.h"
@@ -183,6 +185,29 @@ TEST(CodPreWrite, StampsDateAndTime) {
   EXPECT_LT(d.Time, 2400);
   EXPECT_LT(d.Time % 100, 60);
   EXPECT_EQ(cod.cDirectory[1].DateLen, 0);
+}
+
+TEST(CodPreWrite, DateAndTimeAreTheLocalTime) {
+  // A zone five and a half hours east of UTC tells local from universal time.
+  std::string oldZone = std::getenv("TZ") != nullptr ? std::getenv("TZ") : "";
+  setenv("TZ", "ZZZ-5:30", 1);
+  tzset();
+  auto stamp = [] {
+    std::time_t now = std::time(nullptr);
+    char date[16] = {};
+    char time[16] = {};
+    std::strftime(date, sizeof(date), "%d%b%y", std::localtime(&now));
+    std::strftime(time, sizeof(time), "%H%M", std::localtime(&now));
+    return std::string(date) + " " + std::to_string(std::atoi(time));
+  };
+  std::string before = stamp();
+  Cod cod = codWithWindows(1);
+  cod.preWrite();
+  std::string after = stamp();
+  setenv("TZ", oldZone.c_str(), 1);
+  tzset();
+  std::string written = cod.cDirectory[0].date() + " " + std::to_string(cod.cDirectory[0].Time);
+  EXPECT_TRUE(written == before || written == after) << written << " / " << before;
 }
 
 TEST(CodPreWrite, TraceShowsTheBlockCounts) {

@@ -304,6 +304,34 @@ TEST(QortavListing, LongFileWithManyLabelsIsListedQuickly) {
   EXPECT_NE(listing.find(noCodeRow("big.asm", count)), std::string::npos);
 }
 
+// One symbol block holds 32 symbols and one line block 85 records: a
+// program with one more of each needs a second block of each.
+TEST(QortavListing, SymbolAndLineBlocksFillUpAndOverflow) {
+  for (const int extra : {0, 1}) {
+    ScratchDir dir;
+    ObjectBuilder builder = objectFor(kWordDevice, dir.file("blk.o"));
+    builder.code(".code").at(0).bytes({0x00, 0x00}).line(0, 1, 0);
+    builder.fileSymbol("blk.asm");
+    for (int i = 0; i < 32 + extra; ++i) {
+      builder.symbol("l" + std::to_string(i), static_cast<uint32_t>(i), 1, C_LABEL);
+    }
+    endOfFile(builder).symbol("_trail", 0, N_ABS, C_EXT);
+    builder.writeFile(dir.file("blk.o"));
+    writeSources(dir, {"blk.asm"}, 77 + extra);  // 8 header records + 1 a row
+
+    ASSERT_EQ(runQortav({"blk.o"}, dir.path()).exitCode, 0);
+    const std::unique_ptr<Cod> cod = Cod::make(dir.file("blk.cod"));
+    ASSERT_TRUE(cod);
+    EXPECT_EQ(cod->cSymbol.size(), 32u + extra);
+    EXPECT_EQ(cod->cLongSymbol.size(), 32u + extra);
+    ASSERT_EQ(cod->cLineInfo.size(), 1u);
+    EXPECT_EQ(cod->cLineInfo[0].size(), 85u + extra);
+    const Directory& directory = cod->cDirectory[0];
+    EXPECT_EQ(directory.SymEnd - directory.SymTab, extra);
+    EXPECT_EQ(directory.LineEnd - directory.LineTab, extra);
+  }
+}
+
 TEST(QortavListing, NolistAndListLeaveTheirLinesOut) {
   ScratchDir dir;
   ObjectBuilder builder = objectFor(kWordDevice, dir.file("nl.o"));

@@ -63,7 +63,8 @@ class Archive {
   // Writes cName from cMembers; 1 on success, 0 (with an error reported)
   // otherwise. The library is written to a temporary file next to it and
   // renamed over cName only when every byte was written, so a failed write
-  // leaves an existing library as it was.
+  // leaves an existing library as it was (only a name that leaves no room
+  // for a temporary beside it is written in place).
   int write();
 
   // Rebuilds cSymbols; 0 when some symbol is defined by more than one member

@@ -1,11 +1,13 @@
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #include "archive.h"
 #include "coff.h"
 #include "diagnostics.h"
+#include "temporary_file.h"
 
 namespace {
 
@@ -13,24 +15,28 @@ const char* const WRITE_CONTEXT = "Archive::write()";
 
 void reportWriteError(const std::string& text) { reportMessage(SEVERITY_ERROR, WRITE_CONTEXT, text, 0); }
 
+namespace fs = std::filesystem;
+
 // The new library is written to a fresh file next to the old one and takes
 // its name only when complete, so that a failed write never destroys a
 // library that was there before.
-class ReplacementFile {
+class LibraryOutput {
  public:
-  explicit ReplacementFile(const std::string& target) : cTarget(target) {}
-  ~ReplacementFile() { discard(); }
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
+  explicit LibraryOutput(const std::string& target) : cTarget(target) {}
+  ~LibraryOutput() {
+    if (cFile != nullptr) std::fclose(cFile);
+    discardTemporary(cTemporary);
+  }
+  LibraryOutput(const LibraryOutput&) = delete;
+  LibraryOutput& operator=(const LibraryOutput&) = delete;
 
   bool open() {
     if (!targetWritable()) return false;
-    for (int attempt = 0; attempt < 100 && cFile == nullptr; ++attempt) {
-      cTemporary = cTarget + ".qortmp" + std::to_string(attempt);
-      errno = 0;
-      cFile = std::fopen(cTemporary.c_str(), "wbx");
-      if (cFile == nullptr && errno != EEXIST) break;
-    }
+    cTarget = fileBehind(cTarget);
+    cFile = createTemporaryBeside(cTarget, cTemporary);
+    // No temporary fits beside the target (a name at the length limit, a
+    // directory we may not add to): write the target itself.
+    if (cFile == nullptr) cFile = std::fopen(cTarget.c_str(), "wb");
     if (cFile == nullptr) return false;
     // Unbuffered, so that every failed write shows at the record it hit.
     std::setvbuf(cFile, nullptr, _IONBF, 0);
@@ -44,12 +50,9 @@ class ReplacementFile {
     bool closed = std::fclose(cFile) == 0;
     cFile = nullptr;
     if (!closed) return false;
+    if (cTemporary.empty()) return true;  // written in place
     keepTargetPermissions();
-    std::error_code error;
-    std::filesystem::rename(cTemporary, cTarget, error);
-    if (error) return false;
-    cTemporary.clear();
-    return true;
+    return moveTemporaryOver(std::exchange(cTemporary, std::string()), cTarget) == 1;
   }
 
  private:
@@ -57,30 +60,31 @@ class ReplacementFile {
   // without the detour through the fresh file.
   bool targetWritable() const {
     std::error_code error;
-    if (!std::filesystem::exists(cTarget, error)) return !error;
+    fs::file_status status = fs::status(cTarget, error);
+    if (!fs::exists(status)) return true;
+    if (fs::is_directory(status)) return false;
     std::FILE* probe = std::fopen(cTarget.c_str(), "r+b");
     if (probe == nullptr) return false;
     std::fclose(probe);
     return true;
   }
 
-  void keepTargetPermissions() const {
+  // A link keeps pointing at the library, which gets the new contents.
+  static std::string fileBehind(const std::string& name) {
     std::error_code error;
-    auto status = std::filesystem::status(cTarget, error);
-    if (!error && std::filesystem::exists(status)) {
-      std::filesystem::permissions(cTemporary, status.permissions(), error);
-    }
+    if (!fs::is_symlink(fs::symlink_status(name, error))) return name;
+    fs::path target = fs::canonical(name, error);
+    return error ? name : target.string();
   }
 
-  void discard() {
-    if (cFile != nullptr) std::fclose(cFile);
-    cFile = nullptr;
-    if (!cTemporary.empty()) std::remove(cTemporary.c_str());
-    cTemporary.clear();
+  void keepTargetPermissions() const {
+    std::error_code error;
+    fs::file_status status = fs::status(cTarget, error);
+    if (!error && fs::exists(status)) fs::permissions(cTemporary, status.permissions(), error);
   }
 
   std::string cTarget;
-  std::string cTemporary;
+  std::string cTemporary;  // empty when writing the target in place
   std::FILE* cFile = nullptr;
 };
 
@@ -106,7 +110,7 @@ bool writeMember(std::FILE* file, Coff& member, const std::string& libraryName) 
 }  // namespace
 
 int Archive::write() {
-  ReplacementFile output(cName);
+  LibraryOutput output(cName);
   const std::string openError = "Could not open library file '" + cName + "' for writing.";
   if (!output.open()) {
     reportWriteError(openError);

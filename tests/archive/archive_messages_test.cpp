@@ -239,3 +239,29 @@ TEST(ArchiveWrite, ReplacesAnExistingLibraryKeepingItsPermissions) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"perm.lib"});
 }
+
+TEST(ArchiveWrite, NameWithNoRoomForATemporaryIsWrittenDirectly) {
+  ScratchDir dir;
+  const std::string name = std::string(251, 'n') + ".lib";  // the longest a file name may be
+  Archive archive;
+  archive.cName = dir.file(name);
+  archive.cMembers.push_back(objectDefining("a.o", {"a"}).coff());
+  CapturedOutput captured;
+  ASSERT_EQ(archive.write(), 1) << captured.errors();
+  EXPECT_EQ(qortest::readFileBytes(archive.cName), libraryBytes({{"a.o", objectImage("a.o", {"a"})}}));
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{name});
+}
+
+TEST(ArchiveWrite, LinkToALibraryStaysALink) {
+  ScratchDir dir;
+  namespace fs = std::filesystem;
+  ASSERT_TRUE(qortest::writeFileBytes(dir.file("real.lib"), magicBytes()));
+  fs::create_symlink("real.lib", dir.file("link.lib"));
+  Archive archive;
+  archive.cName = dir.file("link.lib");
+  archive.cMembers.push_back(objectDefining("a.o", {"a"}).coff());
+  ASSERT_EQ(archive.write(), 1);
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.lib")));
+  EXPECT_EQ(qortest::readFileBytes(dir.file("real.lib")), libraryBytes({{"a.o", objectImage("a.o", {"a"})}}));
+  EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"link.lib", "real.lib"}));
+}

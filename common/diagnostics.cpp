@@ -41,7 +41,6 @@ void exitWithSummary(int code) {
     std::cout << std::endl;
     std::cerr.flush();
   }
-  if (code == 0 && state.errors != 0) code = 1;
   std::cout.flush();
   std::exit(code);
 }

@@ -4,11 +4,28 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+// The standard unsigned text-to-number conversion with a 32-bit result on
+// every host: a magnitude beyond 32 bits gives the largest value (as where
+// unsigned long is 32 bits wide) instead of wrapping round to a small one,
+// and a minus sign negates in unsigned arithmetic.
+uint32_t toUnsigned32(const char* text, int base) {
+  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  // Only one sign, and no white space after it.
+  if (*text == '-' || *text == '+' || std::isspace(static_cast<unsigned char>(*text))) return 0;
+  const unsigned long long magnitude = std::strtoull(text, nullptr, base);
+  if (magnitude > 0xFFFFFFFFull) return 0xFFFFFFFFu;
+  const uint32_t value = static_cast<uint32_t>(magnitude);
+  return negative ? 0u - value : value;
+}
+}  // namespace
+
 uint32_t parseNumber(const std::string& text) {
   // The first character is not examined: "1x1F" reads as hexadecimal too.
-  if (text.size() >= 3 && (text[1] == 'x' || text[1] == 'X'))
-    return static_cast<uint32_t>(std::strtoul(text.c_str() + 2, nullptr, 16));
-  return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+  if (text.size() >= 3 && (text[1] == 'x' || text[1] == 'X')) return toUnsigned32(text.c_str() + 2, 16);
+  return toUnsigned32(text.c_str(), 10);
 }
 
 std::string quote(const std::string& text) { return "\"" + text + "\""; }

@@ -16,6 +16,22 @@ TEST(ParseNumber, DecimalAndHexadecimal) {
   EXPECT_EQ(parseNumber("0xffffffff"), 0xFFFFFFFFu);
 }
 
+// The result is 32 bits wide on every host: a value beyond it gives the
+// largest value rather than wrapping round to a small one.
+TEST(ParseNumber, TooLargeGivesTheLargestValue) {
+  EXPECT_EQ(parseNumber("4294967295"), 0xFFFFFFFFu);
+  EXPECT_EQ(parseNumber("4294967296"), 0xFFFFFFFFu);
+  EXPECT_EQ(parseNumber("0x100000000"), 0xFFFFFFFFu);
+  EXPECT_EQ(parseNumber("0x1000000000000000F"), 0xFFFFFFFFu);
+  EXPECT_EQ(parseNumber("99999999999999999999999"), 0xFFFFFFFFu);
+  // A minus sign negates in unsigned arithmetic, as the standard conversion does.
+  EXPECT_EQ(parseNumber("-1"), 0xFFFFFFFFu);
+  EXPECT_EQ(parseNumber("-4294967295"), 1u);
+  EXPECT_EQ(parseNumber("-4294967296"), 0xFFFFFFFFu);
+  EXPECT_EQ(parseNumber("+12"), 12u);
+  EXPECT_EQ(parseNumber("--12"), 0u);
+}
+
 TEST(SplitList, KeepsInnerEmptyPiecesAndDropsAnEmptyLast) {
   using Pieces = std::vector<std::string>;
   EXPECT_EQ(splitList("a;;b", ';'), (Pieces{"a", "", "b"}));

@@ -1,6 +1,8 @@
 #include "temporary_file.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 constexpr int MAX_ATTEMPTS = 100;
@@ -24,7 +26,11 @@ std::string reserveTemporaryBeside(const std::string& target) {
 }
 
 int moveTemporaryOver(const std::string& temporaryName, const std::string& target) {
-  if (std::rename(temporaryName.c_str(), target.c_str()) == 0) return 1;
+  // The library's rename replaces an existing target on every host; the C
+  // one refuses to on some, which would fail every rewrite of a file.
+  std::error_code error;
+  std::filesystem::rename(temporaryName, target, error);
+  if (!error) return 1;
   discardTemporary(temporaryName);
   return 0;
 }

@@ -2,42 +2,76 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "mgproc.h"
 
 namespace {
 
-struct GeometryRow {
-  ProcessorCode code;
+// Every device, grouped by equal geometry: program size, pages, banks, data
+// size, first general-purpose register offset, and the codes of the group.
+struct GeometryGroup {
+  CoreFamily family;
   uint32_t programSize, pages, banks, dataSize, firstGpr;
+  std::vector<int> codes;
 };
 
-// One device from each group of equal geometry.
-constexpr GeometryRow GROUP_SAMPLES[] = {
-    {96, 512, 1, 2, 256, 0x20},    {105, 512, 1, 2, 256, 0x0C},   {83, 1024, 1, 2, 256, 0x20},
-    {106, 1024, 1, 2, 256, 0x0C},  {103, 1024, 1, 4, 512, 0x20},  {41, 2048, 1, 2, 256, 0x20},
-    {109, 2048, 1, 4, 512, 0x20},  {50, 4096, 2, 2, 256, 0x20},   {77, 4096, 2, 4, 512, 0x20},
-    {73, 6144, 3, 4, 512, 0x20},   {114, 8192, 4, 4, 512, 0x20},  {125, 2048, 1, 4, 1024, 0x20},
-    {126, 4096, 1, 4, 1024, 0x20}, {119, 8192, 1, 4, 1024, 0x20}, {120, 8192, 1, 8, 2048, 0x20},
-    {123, 16384, 2, 8, 2048, 0x20}, {17, 384, 1, 1, 32, 8},       {9, 512, 1, 1, 32, 7},
-    {115, 512, 1, 1, 32, 8},       {89, 1024, 2, 1, 32, 8},       {13, 1024, 2, 2, 64, 7},
-    {16, 1024, 2, 3, 80, 8},       {2, 1024, 2, 4, 128, 8},       {93, 2048, 4, 4, 128, 7},
-    {91, 2048, 4, 4, 128, 8},      {129, 16384, 1, 2, 512, 0},    {131, 32768, 1, 6, 1536, 0},
-};
+const std::vector<GeometryGroup>& geometryGroups() {
+  static const std::vector<GeometryGroup> groups = {
+      {CORE_VESK, 512, 1, 2, 256, 0x20, {23, 35, 36, 57, 82, 96}},
+      {CORE_VESK, 512, 1, 2, 256, 0x0C, {101, 105}},
+      {CORE_VESK, 1024, 1, 2, 256, 0x20, {7, 11, 15, 24, 33, 37, 38, 56, 58, 59, 83}},
+      {CORE_VESK, 1024, 1, 2, 256, 0x0C, {79, 102, 106, 107}},
+      {CORE_VESK, 1024, 1, 4, 512, 0x20, {103}},
+      {CORE_VESK, 2048, 1, 2, 256, 0x20,
+       {8, 12, 25, 34, 39, 40, 41, 42, 45, 46, 48, 53, 60, 61, 63, 64, 84, 95, 98, 100}},
+      {CORE_VESK, 2048, 1, 4, 512, 0x20, {62, 75, 104, 108, 109, 110}},
+      {CORE_VESK, 4096, 2, 2, 256, 0x20, {14, 43, 44, 47, 49, 50, 51, 54, 65, 66, 67, 68, 70, 71, 97, 99}},
+      {CORE_VESK, 4096, 2, 4, 512, 0x20, {76, 77, 78, 80, 81, 111, 112}},
+      {CORE_VESK, 6144, 3, 4, 512, 0x20, {69, 73}},
+      {CORE_VESK, 8192, 4, 4, 512, 0x20, {52, 55, 72, 74, 113, 114}},
+      {CORE_MIREL, 2048, 1, 4, 1024, 0x20, {116, 117, 125}},
+      {CORE_MIREL, 4096, 1, 4, 1024, 0x20, {118, 126}},
+      {CORE_MIREL, 8192, 1, 4, 1024, 0x20, {119}},
+      {CORE_MIREL, 8192, 1, 8, 2048, 0x20, {120}},
+      {CORE_MIREL, 16384, 2, 8, 2048, 0x20, {121, 122, 123, 124}},
+      {CORE_ZARN, 384, 1, 1, 32, 8, {17}},
+      {CORE_ZARN, 512, 1, 1, 32, 7, {3, 4, 9}},
+      {CORE_ZARN, 512, 1, 1, 32, 8, {18, 19, 20, 21, 22, 26, 85, 86, 87, 88, 115}},
+      {CORE_ZARN, 1024, 2, 1, 32, 8, {27, 28, 89}},
+      {CORE_ZARN, 1024, 2, 2, 64, 7, {5, 6, 10, 13}},
+      {CORE_ZARN, 1024, 2, 3, 80, 8, {16}},
+      {CORE_ZARN, 1024, 2, 4, 128, 8, {1, 2}},
+      {CORE_ZARN, 2048, 4, 4, 128, 7, {31, 32, 93, 94}},
+      {CORE_ZARN, 2048, 4, 4, 128, 8, {29, 30, 90, 91, 92}},
+      {CORE_OSTRA, 16384, 1, 2, 512, 0, {127, 129}},
+      {CORE_OSTRA, 32768, 1, 6, 1536, 0, {128, 130, 131, 132, 133}},
+  };
+  return groups;
+}
 
-TEST(Geometry, OneDeviceOfEveryGroup) {
-  for (const GeometryRow& row : GROUP_SAMPLES) {
-    SCOPED_TRACE(testing::Message() << "code " << int(row.code));
-    EXPECT_EQ(procProgramSize(row.code), row.programSize);
-    EXPECT_EQ(procPageCount(row.code), row.pages);
-    EXPECT_EQ(procBankCount(row.code), row.banks);
-    EXPECT_EQ(procDataSize(row.code), row.dataSize);
-    // The first general-purpose register is the lowest offset that counts as one.
-    if (row.firstGpr > 0) {
-      EXPECT_EQ(procIsGeneralRegister(row.code, row.firstGpr - 1), 0);
+TEST(Geometry, EveryDeviceInItsGroup) {
+  std::set<int> seen;
+  for (const GeometryGroup& group : geometryGroups()) {
+    for (int code : group.codes) {
+      const ProcessorCode c = static_cast<ProcessorCode>(code);
+      SCOPED_TRACE(testing::Message() << "code " << code);
+      EXPECT_TRUE(seen.insert(code).second);
+      EXPECT_EQ(procFamily(c), group.family);
+      EXPECT_EQ(procProgramSize(c), group.programSize);
+      EXPECT_EQ(procPageCount(c), group.pages);
+      EXPECT_EQ(procBankCount(c), group.banks);
+      EXPECT_EQ(procDataSize(c), group.dataSize);
+      // The first general-purpose register is the lowest offset that counts as one.
+      if (group.firstGpr > 0) {
+        EXPECT_EQ(procIsGeneralRegister(c, group.firstGpr - 1), 0);
+      }
+      EXPECT_EQ(procIsGeneralRegister(c, group.firstGpr), 1);
     }
-    EXPECT_EQ(procIsGeneralRegister(row.code, row.firstGpr), 1);
   }
+  EXPECT_EQ(seen.size(), 133u);
+  EXPECT_EQ(*seen.begin(), 1);
+  EXPECT_EQ(*seen.rbegin(), 133);
 }
 
 TEST(Geometry, FamilyConstants) {

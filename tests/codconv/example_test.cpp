@@ -3,6 +3,8 @@
 // a listing without a message.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "codconv_fixture.h"
 
 namespace codtest {
@@ -67,6 +69,31 @@ TEST(Example, ConvertsWithoutMessages) {
   EXPECT_NE(listing.find(row("", "", "", "PORTB   equ     0x06", "ports.inc")), std::string::npos);
   EXPECT_EQ(listing.find("SCRATCH"), std::string::npos);
   EXPECT_TRUE(Cod::make(dir.file("blink.cod")));
+}
+
+// Damaged copies of the example: every run ends with a message and one of
+// the program's exit codes, never with a signal or a sanitizer report.
+TEST(Example, DamagedObjectsNeverCrashTheConverter) {
+  const std::vector<uint8_t> good = qortest::readFileBytes(kExampleDir + "blink.o");
+  ASSERT_FALSE(good.empty());
+  qortest::ScratchDir dir;
+  for (const char* name : {"blink.asm", "ports.inc"}) {
+    qortest::writeFile(dir.file(name), qortest::readFile(kExampleDir + name));
+  }
+  std::mt19937 random(2026);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<uint8_t> bytes = good;
+    const int changes = 1 + static_cast<int>(random() % 8);
+    for (int change = 0; change < changes; ++change) {
+      bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
+    }
+    ASSERT_TRUE(qortest::writeFileBytes(dir.file("blink.o"), bytes));
+    const qortest::ProcessResult result = runQortav({"-q", "-n", "7", "blink.o"}, dir.path());
+    ASSERT_FALSE(result.signalled) << "round " << round;
+    ASSERT_TRUE(result.exitCode == 0 || result.exitCode == 1 || result.exitCode == 255)
+        << "round " << round << ": " << result.exitCode;
+    ASSERT_EQ(result.errorOutput, "") << "round " << round;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // process shows them.
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <sstream>
+
+#include "diagnostics.h"
 #include "process_runner.h"
 
 using qortest::runProgram;
@@ -70,4 +74,27 @@ TEST(Diagnostics, OutOfMemoryIsReportedEvenWhenQuiet) {
   EXPECT_EQ(result.output, "out of memory\n");
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_FALSE(result.signalled);
+}
+
+// In this process: the stream form reports the text built so far and leaves
+// the stream empty for the next message; the context shows only on request.
+TEST(Diagnostics, StreamFormReportsAndEmptiesTheStream) {
+  resetDiagnostics();
+  std::ostringstream captured;
+  std::streambuf* oldErr = std::cerr.rdbuf(captured.rdbuf());
+  std::ostringstream message;
+  message << "Could not open '" << "x.o" << "'.";
+  reportStream(SEVERITY_WARNING, "Archive::make()", message, 0);
+  EXPECT_EQ(message.str(), "");
+  message << "second ";
+  EXPECT_EQ(setShowContext(1), 1);
+  reportStream(SEVERITY_ERROR, "Hex::write()", message, 0);
+  setQuiet(1);
+  reportMessage(SEVERITY_ERROR, "main()", "silent", 0);
+  std::cerr.rdbuf(oldErr);
+  EXPECT_EQ(captured.str(), "Warning - Could not open 'x.o'.\nError - second  - Hex::write()\n");
+  EXPECT_EQ(message.str(), "");
+  EXPECT_EQ(warningCount(), 1u);
+  EXPECT_EQ(errorCount(), 2u);
+  resetDiagnostics();
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "process_runner.h"
 
 TEST(FileInfo, SplitsAtBothSeparatorsAndTheLastDot) {
@@ -53,4 +55,27 @@ TEST(FileInfo, JoinNeverDoublesASeparator) {
   EXPECT_EQ(joinPath("lib/", "a.lib"), "lib/a.lib");
   EXPECT_EQ(joinPath("lib\\", "a.lib"), "lib\\a.lib");
   EXPECT_EQ(joinPath("", "a.lib"), "a.lib");
+}
+
+TEST(FileInfo, TrailingSeparatorLeavesNoName) {
+  FileInfo dir("obj/");
+  EXPECT_EQ(dir.hasPath(), 1);
+  EXPECT_EQ(dir.hasName(), 0);
+  EXPECT_EQ(dir.path(), "obj/");
+  EXPECT_EQ(dir.name(), "");
+  EXPECT_EQ(dir.fileExists(), 0);
+  FileInfo drive("d:\\");
+  EXPECT_EQ(drive.path(), "d:\\");
+  EXPECT_EQ(drive.hasPath(), 1);
+}
+
+TEST(FileInfo, DumpsOneQuestionALine) {
+  std::ostringstream file;
+  FileInfo("c:lib/a.b.o").dump(file);
+  EXPECT_EQ(file.str(),
+            "path()='c:lib/' \nname()='a.b.o' \next()='.o' \nfullName()='c:lib/a.b.o' \n"
+            "hasName()=1\nhasPath()=1\npathExists()=0\nfileExists()=0\n");
+  std::ostringstream dir;
+  DirInfo("no/such/dir").dump(dir);
+  EXPECT_EQ(dir.str(), "name()='no/such/dir' \ndirExists()=0\n");
 }

@@ -1,14 +1,13 @@
 // Packing the tables into 512-byte blocks and writing the COD file.
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 #include "cod.h"
 #include "cod_bytes.h"
 #include "diagnostics.h"
 #include "qassert.h"
-#include "temporary_file.h"
+#include "replacement_file.h"
 
 namespace {
 
@@ -43,34 +42,6 @@ class BlockPacker {
   std::size_t cUsed = 0;
   bool cAny = false;
 };
-
-// The file replaces its target only where opening the target for writing
-// would succeed: an existing file we may not write, or a directory, is
-// refused as such an open would refuse it.
-bool mayReplace(const std::string& name) {
-  std::error_code error;
-  if (std::filesystem::status(name, error).type() == std::filesystem::file_type::not_found) return true;
-  std::FILE* probe = std::fopen(name.c_str(), "r+b");
-  if (probe != nullptr) std::fclose(probe);
-  return probe != nullptr;
-}
-
-// The file a name stands for: a link is followed, so that the file it points
-// at gets the new contents and the link stays, as with a plain open.
-std::string fileBehind(const std::string& name) {
-  std::error_code error;
-  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(name, error))) return name;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(name, error);
-  return error ? name : resolved.string();
-}
-
-// A file rewritten in place keeps its permissions; so does its replacement.
-void keepPermissions(const std::string& target, const std::string& replacement) {
-  std::error_code error;
-  std::filesystem::file_status status = std::filesystem::status(target, error);
-  if (!error && std::filesystem::exists(status))
-    std::filesystem::permissions(replacement, status.permissions(), error);
-}
 
 }  // namespace
 
@@ -151,18 +122,9 @@ int Cod::write() { return write(codFileName()); }
 
 int Cod::write(const std::string& fileName) {
   // Messages name the file as given; the bytes go to the file behind a link.
-  const std::string target = fileBehind(fileName);
-  std::string temporary = mayReplace(target) ? reserveTemporaryBeside(target) : std::string();
+  ReplacementFile output;
   std::ofstream file;
-  if (!temporary.empty()) file.open(temporary, std::ios::binary | std::ios::trunc);
-  if (!file.is_open()) {
-    // No temporary beside the target (none free, or a name at the length
-    // limit): write the target itself.
-    discardTemporary(temporary);
-    temporary.clear();
-    file.clear();
-    file.open(target, std::ios::binary | std::ios::trunc);
-  }
+  if (output.prepare(fileName)) file.open(output.writeName(), std::ios::binary | std::ios::trunc);
   if (!file) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
     return 0;
@@ -174,14 +136,12 @@ int Cod::write(const std::string& fileName) {
                   "Could not write debug msg block in Cod file '" + fileName + "'.", 0);
     written = 0;
   }
-  if (temporary.empty()) return written;
-  if (written) keepPermissions(target, temporary);
-  if (written && !moveTemporaryOver(temporary, target)) {
+  if (!written) return 0;
+  if (!output.commit()) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
-    written = 0;
+    return 0;
   }
-  if (!written) discardTemporary(temporary);
-  return written;
+  return 1;
 }
 
 int Cod::writeAllBlocks(std::ostream& file, const std::string& fileName) const {

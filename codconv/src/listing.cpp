@@ -12,7 +12,7 @@
 #include "listing_format.h"
 #include "mginst.h"
 #include "mgproc.h"
-#include "temporary_file.h"
+#include "replacement_file.h"
 
 namespace {
 
@@ -21,15 +21,6 @@ const char* const kIllegalOpcode = "??? Illegal Opcode";
 // Included files nest no deeper than this: each level holds an open source
 // file and a stack frame, and a damaged object could nest thousands.
 constexpr int kMaxIncludeDepth = 100;
-
-// Whether a file can be written under `name`. An existing one is opened
-// without truncating it, so a directory or a file that may not be written
-// is refused before any work is done, and the file is left as it was.
-bool canWriteUnder(const std::string& name) {
-  if (!FileInfo(name).fileExists()) return true;
-  std::ofstream probe(name, std::ios::out | std::ios::app | std::ios::binary);
-  return probe.is_open();
-}
 
 void reportListFileError(const std::string& name) {
   std::ostringstream message;
@@ -49,17 +40,13 @@ int Coff2Cod::createListFile(const Coff& coff) {
   for (std::size_t index = 0; index < coff.cSymTbl.size(); ++index) {
     cMarks.push_back(readMark(coff, index));
   }
-  if (!canWriteUnder(listName)) {
-    reportListFileError(listName);
-    return 0;
-  }
   // The listing is written beside the old one and replaces it only when it
   // is complete, so a failed run never leaves a user's file half written.
-  std::string partName = reserveTemporaryBeside(listName);
-  if (partName.empty()) partName = listName;
-  cListFile.open(partName, std::ios::out | std::ios::trunc | std::ios::binary);
+  ReplacementFile output;
+  if (output.prepare(listName)) {
+    cListFile.open(output.writeName(), std::ios::out | std::ios::trunc);
+  }
   if (!cListFile.is_open()) {
-    discardTemporary(partName == listName ? std::string() : partName);
     reportListFileError(listName);
     return 0;
   }
@@ -70,10 +57,7 @@ int Coff2Cod::createListFile(const Coff& coff) {
   }
   cMarks.clear();
   cListFile.close();
-  const bool written = !cListFile.fail() &&
-                       (partName == listName || moveTemporaryOver(partName, listName));
-  if (!written) {
-    if (partName != listName) discardTemporary(partName);
+  if (cListFile.fail() || !output.commit()) {
     reportListFileError(listName);
     return 0;
   }

@@ -130,7 +130,7 @@ int Hex::write(HexFormat format) {
   const std::vector<HexFileText> files = render(format);
   std::vector<ReplacementFile> outputs(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
-    if (!outputs[i].open(files[i].name)) return reportOpenFailure(files[i].name);
+    if (!outputs[i].open(files[i].name, true)) return reportOpenFailure(files[i].name);
   }
   for (size_t i = 0; i < files.size(); ++i) {
     if (!outputs[i].writeText(files[i].text)) return reportWriteFailure(files[i].name);

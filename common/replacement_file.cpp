@@ -1,0 +1,106 @@
+#include "replacement_file.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "temporary_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A plain open for writing refuses a directory and an existing file that
+// may not be written; a missing file only needs its directory.
+bool mayReplace(const std::string& name) {
+  std::error_code error;
+  fs::file_status status = fs::status(name, error);
+  if (!fs::exists(status)) return true;
+  if (fs::is_directory(status)) return false;
+  std::FILE* existing = std::fopen(name.c_str(), "r+b");
+  if (existing == nullptr) return false;
+  std::fclose(existing);
+  return true;
+}
+
+// The file a name stands for: a link is followed, so that the file it points
+// at gets the new contents and the link stays.
+std::string fileBehind(const std::string& name) {
+  std::error_code error;
+  if (!fs::is_symlink(fs::symlink_status(name, error))) return name;
+  const fs::path resolved = fs::weakly_canonical(name, error);
+  return error ? name : resolved.string();
+}
+
+// A file rewritten in place keeps its permissions; so does its replacement.
+void keepPermissions(const std::string& target, const std::string& replacement) {
+  std::error_code error;
+  fs::file_status status = fs::status(target, error);
+  if (!error && fs::exists(status)) fs::permissions(replacement, status.permissions(), error);
+}
+
+}  // namespace
+
+ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
+    : cTarget(std::move(other.cTarget)),
+      cTempName(std::exchange(other.cTempName, std::string())),
+      cFile(std::exchange(other.cFile, nullptr)),
+      cDirect(std::exchange(other.cDirect, false)) {}
+
+ReplacementFile::~ReplacementFile() { discard(); }
+
+int ReplacementFile::prepare(const std::string& name) {
+  discard();
+  cTarget = fileBehind(name);
+  if (!mayReplace(cTarget)) return 0;
+  cTempName = reserveTemporaryBeside(cTarget);
+  cDirect = cTempName.empty();
+  return 1;
+}
+
+int ReplacementFile::open(const std::string& name, bool textMode) {
+  if (!prepare(name)) return 0;
+  cFile = std::fopen(writeName().c_str(), textMode ? "w" : "wb");
+  if (cFile == nullptr && !cDirect) {
+    // The temporary was made but cannot be opened again: write the target.
+    discardTemporary(cTempName);
+    cTempName.clear();
+    cDirect = true;
+    cFile = std::fopen(cTarget.c_str(), textMode ? "w" : "wb");
+  }
+  return cFile == nullptr ? 0 : 1;
+}
+
+int ReplacementFile::writeText(const std::string& text) {
+  if (cFile == nullptr) return 0;
+  return std::fwrite(text.data(), 1, text.size(), cFile) == text.size() ? 1 : 0;
+}
+
+int ReplacementFile::closeFile() {
+  if (cFile == nullptr) return 1;
+  const bool closed = std::fclose(cFile) == 0;
+  cFile = nullptr;
+  return closed ? 1 : 0;
+}
+
+int ReplacementFile::commit() {
+  if (!closeFile()) {
+    discard();
+    return 0;
+  }
+  if (cDirect) {
+    cDirect = false;
+    return 1;
+  }
+  if (cTempName.empty()) return 0;
+  keepPermissions(cTarget, cTempName);
+  const std::string temporary = std::exchange(cTempName, std::string());
+  return moveTemporaryOver(temporary, cTarget);
+}
+
+void ReplacementFile::discard() {
+  closeFile();
+  discardTemporary(cTempName);
+  cTempName.clear();
+  cDirect = false;
+}

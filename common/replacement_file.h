@@ -1,0 +1,49 @@
+// Writing an output file so that a failed run never leaves the user's old
+// file destroyed: the new content goes to a temporary beside the target and
+// is moved over it only when complete. Seen from outside, replacing behaves
+// like a plain open for writing: a name that such an open would refuse is
+// refused, a link is written through (the link stays), and the replaced
+// file keeps its permissions.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class ReplacementFile {
+ public:
+  ReplacementFile() = default;
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+  ReplacementFile(ReplacementFile&& other) noexcept;
+  ~ReplacementFile();  // discards a write that was never committed
+
+  // Chooses the name to write for `name`: a fresh temporary beside the file
+  // that `name` stands for or, when no temporary fits there (a name at the
+  // length limit, a directory we may not add to), that file itself. 0 when
+  // `name` is a directory or an existing file that may not be written.
+  int prepare(const std::string& name);
+  // `prepare`, then opens the chosen name for writing, in binary form or,
+  // for `textMode`, with the host's line ends.
+  int open(const std::string& name, bool textMode = false);
+
+  std::FILE* file() const { return cFile; }
+  // The name to write: the temporary, or the target itself.
+  const std::string& writeName() const { return cDirect ? cTarget : cTempName; }
+  // Writes the whole text to the file that `open` opened: 1 on success.
+  int writeText(const std::string& text);
+
+  // Completes the write: closes the file that `open` opened and moves the
+  // temporary over the target with the target's permissions. 1 when the
+  // target now holds the new content; 0 leaves the old file as it was.
+  int commit();
+  // Abandons the write: the temporary is closed and removed.
+  void discard();
+
+ private:
+  int closeFile();
+
+  std::string cTarget;    // the file behind the name (a link is followed)
+  std::string cTempName;  // empty when writing the target directly
+  std::FILE* cFile = nullptr;
+  bool cDirect = false;
+};

@@ -41,6 +41,9 @@ void exitWithSummary(int code) {
     std::cout << std::endl;
     std::cerr.flush();
   }
+  // Makefiles must see what the user sees: a run that printed an error
+  // line never reports success, whatever the work asked for.
+  if (code == 0 && state.errors != 0) code = 1;
   std::cout.flush();
   std::exit(code);
 }

@@ -26,8 +26,8 @@ void reportStream(uint8_t severity, const std::string& context,
                   std::ostringstream& message, int fatal);
 
 // Prints the two summary lines and an empty line (unless quiet), then ends
-// the process with `code`. Counted errors do not change it: some are
-// reported without failing the work (an object in the older layout).
+// the process. A requested 0 becomes 1 when an error was reported, so a run
+// that printed an error never reports success (warnings alone keep 0).
 [[noreturn]] void exitWithSummary(int code);
 
 int setQuiet(int quiet);

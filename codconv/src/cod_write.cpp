@@ -125,7 +125,7 @@ int Cod::write(const std::string& fileName) {
   ReplacementFile output;
   std::ofstream file;
   if (output.prepare(fileName)) file.open(output.writeName(), std::ios::binary | std::ios::trunc);
-  if (!file) {
+  if (!file.is_open()) {
     reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
     return 0;
   }

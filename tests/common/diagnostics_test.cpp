@@ -60,10 +60,10 @@ TEST(Diagnostics, FatalEndsAtOnceWith255AndSummary) {
 
 // Some errors are counted without failing the work (an object in the older
 // layout reads on), so the exit code is the one the work gave.
-TEST(Diagnostics, ExitCodeIsTheOneTheWorkGave) {
+TEST(Diagnostics, SuccessIsNeverReportedAfterAnError) {
   auto counted = probe({"e:older layout", "x:0"});
   EXPECT_EQ(counted.output, banner + "Error - older layout\nErrors    : 1\nWarnings  : 0\n\n");
-  EXPECT_EQ(counted.exitCode, 0);
+  EXPECT_EQ(counted.exitCode, 1);
   EXPECT_EQ(probe({"/q", "w:only a warning", "x:0"}).exitCode, 0);
   EXPECT_EQ(probe({"/q", "x:1"}).exitCode, 1);
   EXPECT_EQ(probe({"/q", "x:255"}).exitCode, 255);

@@ -36,7 +36,7 @@ class CoffParser {
 
   std::unique_ptr<Coff> parse() {
     if (!readFileHeader() || !readOptionalHeader() || !checkSymbolCount() ||
-        !readStringTable() || !readSymbolTable() || !readSections())
+        !readStringTable() || !readSymbolTable() || !readSections() || !checkUdataBytes())
       return nullptr;
     return std::move(cCoff);
   }
@@ -216,11 +216,18 @@ class CoffParser {
     return true;
   }
 
-  bool readRawData(const SectionHeader& section, const std::string& name) {
-    if (Coff::isUdata(section)) {
-      cUdataBytes += section.s_size;
-      if (cUdataBytes > MAX_UDATA_BYTES) return fail("' could not read raw data.");
+  // Counted on the object as read: a later header of the same name decides
+  // whether a section's bytes are udata.
+  bool checkUdataBytes() {
+    uint64_t total = 0;
+    for (const auto& [name, section] : cCoff->cScnHdr) {
+      const auto data = cCoff->cRawData.find(name);
+      if (Coff::isUdata(section) && data != cCoff->cRawData.end()) total += data->second.size();
     }
+    return total <= MAX_UDATA_BYTES || fail("' could not read raw data.");
+  }
+
+  bool readRawData(const SectionHeader& section, const std::string& name) {
     if (section.s_scnptr == 0) {
       cZeroFilledBytes += section.s_size;
       if (cZeroFilledBytes > MAX_ZERO_FILLED_BYTES) return fail("' could not read raw data.");
@@ -294,7 +301,6 @@ class CoffParser {
   bool cOlderLayout = false;
   int cNextFreeOffset = 4;
   uint64_t cZeroFilledBytes = 0;
-  uint64_t cUdataBytes = 0;
   uint64_t cSectionBytes = 0;  // section data read so far
 };
 

@@ -202,6 +202,16 @@ TEST(CoffRead, UdataBeyondAnyDataMemoryIsRefused) {
   messages.clear();
   EXPECT_FALSE(readImage(big));
   EXPECT_EQ(messages.text(), errorLine("' could not read raw data."));
+
+  // A later header of the same name can turn zero-filled code bytes into
+  // udata; the object as read is what counts, so that whatever reads also
+  // reads back once written.
+  std::vector<uint8_t> renamed = ObjectBuilder("t.o").code(".x").udata(".y", 0).image();
+  patch32(renamed, 36 + 16, 0x10001);
+  renamed[76 + 1] = 'x';
+  messages.clear();
+  EXPECT_FALSE(readImage(renamed));
+  EXPECT_EQ(messages.text(), errorLine("' could not read raw data."));
 }
 
 TEST(CoffRead, SectionsSharingOneBlockCannotMultiplyIt) {

@@ -269,6 +269,7 @@ class CoffParser {
       line.l_fcnndx = functionIndex;
       lines.push_back(line);
     }
+    if (!countFitsAHeader(lines.size())) return fail("' could not read line numbers.");
     if (lines.empty()) cCoff->cScnLineno.erase(name);
     return true;
   }
@@ -284,8 +285,13 @@ class CoffParser {
       const uint8_t* record = &bytes[size_t{k} * relocSize()];
       relocs.push_back(cOlderLayout ? reloc::decodeOld(record) : reloc::decode(record));
     }
+    if (!countFitsAHeader(relocs.size())) return fail("' could not read relocation info.");
     return true;
   }
+
+  // Headers of one name append to one list, which a written header (u16
+  // s_nreloc, s_nlnno) must still be able to count.
+  static bool countFitsAHeader(size_t count) { return count <= UINT16_MAX; }
 
   // The blocks of a well-formed file do not overlap, so all the section data
   // read together (raw data, relocation and line entries) fits in the file.

@@ -355,6 +355,29 @@ TEST(CoffRead, DuplicateSectionNamesShareOneEntry) {
   EXPECT_EQ(again->cScnReloc.at(".text").size(), 2u);
 }
 
+// Headers of one name append their entries to one list, and a written
+// header counts at most 65535 of them: a longer list could not be written
+// as it was read, so the object is refused.
+TEST(CoffRead, DuplicateSectionsBeyondOneHeadersCount) {
+  for (const bool lines : {false, true}) {
+    ObjectBuilder builder("t.o");
+    for (const char* name : {".a", ".b"}) {
+      builder.code(name).bytes({0, 0});
+      for (int k = 0; k < 0x8000; ++k) lines ? builder.line(0, 1, 0) : builder.reloc(0, 0, 0, 1);
+    }
+    std::vector<uint8_t> image = builder.image();
+    {
+      MessageCapture messages;
+      EXPECT_TRUE(readImage(image)) << lines;  // two lists of 0x8000 entries
+    }
+    image[76 + 1] = 'a';
+    MessageCapture messages;
+    EXPECT_FALSE(readImage(image)) << lines;
+    EXPECT_EQ(messages.text(), errorLine(lines ? "' could not read line numbers."
+                                               : "' could not read relocation info."));
+  }
+}
+
 TEST(CoffReadDeathTest, MissingSectionNameEndsTheProgram) {
   std::vector<uint8_t> image = ObjectBuilder("t.o").code("long_section").image();
   patch32(image, 36 + 4, 99);

@@ -8,6 +8,7 @@
 #include "coff.h"
 #include "debug_switches.h"
 #include "diagnostics.h"
+#include "qassert.h"
 
 Archive::Archive(const Archive& other) : cName(other.cName) {
   copyMembersFrom(other);
@@ -48,6 +49,7 @@ int Archive::makeSymbols() {
   int result = 1;
   for (const auto& owned : cMembers) {
     Coff* member = owned.get();
+    QOR_ASSERT(member->cAuxType.size() == member->cSymTbl.size());
     for (size_t i = 0; i < member->cSymTbl.size(); ++i) {
       if (member->cAuxType[i] != 0) continue;
       const SymbolEntry& symbol = member->cSymTbl[i];

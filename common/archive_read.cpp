@@ -54,8 +54,9 @@ bool readMembers(std::FILE* file, long length, Archive& archive) {
     if (offset > length - static_cast<long>(MemberHeader::SIZE)) return true;
     if (!readAt(file, offset, &header, sizeof header)) return true;
     long memberStart = offset + static_cast<long>(MemberHeader::SIZE);
-    // A header that closes the file has no object behind it.
-    if (memberStart >= length || std::fseek(file, memberStart, SEEK_SET) != 0) {
+    // Seeking to the end of the file succeeds: a header that closes the file
+    // is followed by a member that cannot be parsed.
+    if (std::fseek(file, memberStart, SEEK_SET) != 0) {
       reportMakeError("Library file '" + archive.cName + "' has a missing member object file.");
       return false;
     }

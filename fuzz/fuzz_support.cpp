@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +19,17 @@ struct FatalExit {
 };
 
 bool stepRunning = false;
+
+// The scratch files of this process, removed when it ends so that runs do
+// not pile them up in the temporary directory.
+std::vector<std::string>& scratchFiles() {
+  static std::vector<std::string> files;
+  return files;
+}
+
+void removeScratchFiles() {
+  for (const std::string& path : scratchFiles()) std::remove(path.c_str());
+}
 
 }  // namespace
 
@@ -53,7 +65,13 @@ std::string scratchPath(const std::string& name) {
   std::error_code error;
   auto directory = std::filesystem::temp_directory_path(error);
   if (error) directory = ".";
-  return (directory / ("qorfuzz-" + std::to_string(getpid()) + "-" + name)).string();
+  std::string path = (directory / ("qorfuzz-" + std::to_string(getpid()) + "-" + name)).string();
+  std::vector<std::string>& files = scratchFiles();
+  // Registered after the list exists, so it runs before the list is gone.
+  static const bool removedAtExit = std::atexit(removeScratchFiles) == 0;
+  (void)removedAtExit;
+  if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
+  return path;
 }
 
 bool writeBytes(const std::string& path, const uint8_t* data, size_t size) {

@@ -6,7 +6,7 @@
 
 #include "coff_layout.h"
 #include "diagnostics.h"
-#include "temporary_file.h"
+#include "replacement_file.h"
 
 namespace {
 
@@ -124,20 +124,17 @@ int Coff::write(std::FILE* file, uint64_t baseOffset) {
 // The image goes to a temporary beside the target and replaces it only when
 // complete, so a failed write never destroys an existing file of that name.
 int Coff::write() {
-  std::string temporary;
-  std::FILE* file = createTemporaryBeside(cName, temporary);
-  if (file == nullptr) {
+  ReplacementFile output;
+  if (!output.open(cName)) {
     reportOpenFailure(cName);
     return 0;
   }
-  int written = write(file, 0);
-  if (std::fclose(file) != 0 && written)
+  int written = write(output.file(), 0);
+  // Bytes still buffered must reach the file before it replaces the old one.
+  if (written && std::fflush(output.file()) != 0)
     written = reportWriteFault(cName, "' could not write string.");
-  if (!written) {
-    discardTemporary(temporary);
-    return 0;
-  }
-  if (!moveTemporaryOver(temporary, cName)) {
+  if (!written) return 0;  // the old file stays as it was
+  if (!output.commit()) {
     reportOpenFailure(cName);
     return 0;
   }

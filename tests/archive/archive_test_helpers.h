@@ -12,38 +12,14 @@
 
 #include "archive.h"
 #include "coff.h"
+#include "captured_output.h"
 #include "diagnostics.h"
 #include "object_builder.h"
 #include "process_runner.h"
 
 namespace archivetest {
 
-// Collects what the diagnostics print (the error stream) and what the
-// traces print (standard output) for the lifetime of the object, with the
-// counters reset at the start.
-class CapturedOutput {
- public:
-  CapturedOutput()
-      : cOldErr(std::cerr.rdbuf(cErr.rdbuf())), cOldOut(std::cout.rdbuf(cOut.rdbuf())) {
-    resetDiagnostics();
-  }
-  ~CapturedOutput() {
-    std::cerr.rdbuf(cOldErr);
-    std::cout.rdbuf(cOldOut);
-    resetDiagnostics();
-  }
-  CapturedOutput(const CapturedOutput&) = delete;
-  CapturedOutput& operator=(const CapturedOutput&) = delete;
-
-  std::string errors() const { return cErr.str(); }
-  std::string output() const { return cOut.str(); }
-
- private:
-  std::ostringstream cErr;
-  std::ostringstream cOut;
-  std::streambuf* cOldErr;
-  std::streambuf* cOldOut;
-};
+using qortest::CapturedOutput;
 
 using Bytes = std::vector<uint8_t>;
 

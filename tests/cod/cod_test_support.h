@@ -8,34 +8,12 @@
 #include <string>
 
 #include "cod.h"
+#include "captured_output.h"
 #include "diagnostics.h"
 
 namespace codtest {
 
-// Sends the error stream (diagnostics) and standard output (traces) into
-// strings while it lives, and starts from fresh counters.
-class CapturedOutput {
- public:
-  CapturedOutput() : cOldErr(std::cerr.rdbuf(cErr.rdbuf())), cOldOut(std::cout.rdbuf(cOut.rdbuf())) {
-    resetDiagnostics();
-  }
-  ~CapturedOutput() {
-    std::cerr.rdbuf(cOldErr);
-    std::cout.rdbuf(cOldOut);
-    resetDiagnostics();
-  }
-  CapturedOutput(const CapturedOutput&) = delete;
-  CapturedOutput& operator=(const CapturedOutput&) = delete;
-
-  std::string errors() const { return cErr.str(); }
-  std::string output() const { return cOut.str(); }
-
- private:
-  std::ostringstream cErr;
-  std::ostringstream cOut;
-  std::streambuf* cOldErr;
-  std::streambuf* cOldOut;
-};
+using qortest::CapturedOutput;
 
 inline uint16_t word(const std::string& bytes, std::size_t offset) {
   return static_cast<uint16_t>(static_cast<uint8_t>(bytes.at(offset)) |

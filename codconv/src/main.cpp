@@ -9,8 +9,8 @@
 #include "banners.h"
 #include "coff.h"
 #include "coff2cod.h"
+#include "command_switch.h"
 #include "diagnostics.h"
-#include "file_info.h"
 #include "startup.h"
 
 namespace {
@@ -57,10 +57,7 @@ int parsePageLength(const char* text) {
 // An argument beginning with '/' that holds a further '/' or names an
 // existing file is a path.
 char switchLetter(const std::string& argument) {
-  if (argument.size() != 2 || (argument[0] != '-' && argument[0] != '/')) {
-    return 0;
-  }
-  if (argument[0] == '/' && FileInfo(argument).fileExists()) {
+  if (argument.size() != 2 || !isCommandSwitch(argument)) {
     return 0;
   }
   const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(argument[1])));

@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-#include "file_info.h"
+#include "command_switch.h"
 #include "text_helpers.h"
 
 const char* const kHexUsageText =
@@ -14,20 +14,13 @@ const char* const kFormatSwitchMessage = "-a switch requires {INHX32, INHX8S, IN
 
 namespace {
 
-// A leading '/' is a switch unless the argument is plainly a path: it holds
-// a further separator or names an existing file.
-bool isSwitch(const std::string& argument) {
-  if (argument.size() < 2) return false;
-  if (argument[0] == '-') return true;
-  if (argument[0] != '/') return false;
-  if (argument.find('/', 1) != std::string::npos) return false;
-  return FileInfo(argument).fileExists() == 0;
-}
+// A switch has a letter after its '-' or '/'.
+bool isSwitch(const std::string& argument) { return argument.size() >= 2 && isCommandSwitch(argument); }
 
-// The switch with its letter lowered (ASCII A-Z only), e.g. "/R" -> "/r".
+// The switch with its letter lowered, e.g. "/R" -> "/r".
 std::string switchKey(const std::string& argument) {
   std::string key = argument;
-  if (key[1] >= 'A' && key[1] <= 'Z') key[1] = static_cast<char>(key[1] - 'A' + 'a');
+  lowerSwitchLetter(key);
   return key;
 }
 

@@ -6,7 +6,6 @@
 
 #include "ar_parser.h"
 #include "archiver.h"
-#include "command_switch.h"
 #include "parser.h"
 #include "safe_member_name.h"
 
@@ -60,32 +59,6 @@ TEST(Archiver, UnknownCommandCodeFails) {
   Archiver archiver;
   archiver.setCommand(7, "a.lib", {});
   EXPECT_EQ(archiver.execute(), 0);
-}
-
-TEST(CommandSwitch, DashOrSlashStartsASwitchUnlessItIsAPath) {
-  EXPECT_TRUE(isCommandSwitch("-c"));
-  EXPECT_TRUE(isCommandSwitch("/c"));
-  EXPECT_TRUE(isCommandSwitch("-"));
-  EXPECT_TRUE(isCommandSwitch("/?"));
-  EXPECT_FALSE(isCommandSwitch("/tmp/x.lib"));  // a further '/'
-  EXPECT_FALSE(isCommandSwitch("/tmp"));        // names an existing file
-  EXPECT_FALSE(isCommandSwitch("c"));
-  EXPECT_FALSE(isCommandSwitch(""));
-}
-
-TEST(CommandSwitch, LowersOnlyTheAsciiLetterAfterTheSwitchCharacter) {
-  std::string argument = "/C";
-  lowerSwitchLetter(argument);
-  EXPECT_EQ(argument, "/c");
-  argument = "-XY";
-  lowerSwitchLetter(argument);
-  EXPECT_EQ(argument, "-xY");
-  argument = "/?";
-  lowerSwitchLetter(argument);
-  EXPECT_EQ(argument, "/?");
-  argument = "/\xc9";
-  lowerSwitchLetter(argument);
-  EXPECT_EQ(argument, "/\xc9");
 }
 
 TEST(SafeMemberName, PlainAndRelativeNamesAreSafe) {

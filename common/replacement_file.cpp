@@ -23,6 +23,14 @@ bool mayReplace(const std::string& name) {
   return true;
 }
 
+// A device or a pipe is written where it stands, as a plain open would: a
+// replacement would put an ordinary file in its place.
+bool isSpecialFile(const std::string& name) {
+  std::error_code error;
+  const fs::file_status status = fs::status(name, error);
+  return fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
+}
+
 // The file a name stands for: a link is followed, so that the file it points
 // at gets the new contents and the link stays.
 std::string fileBehind(const std::string& name) {
@@ -53,7 +61,7 @@ int ReplacementFile::prepare(const std::string& name) {
   discard();
   cTarget = fileBehind(name);
   if (!mayReplace(cTarget)) return 0;
-  cTempName = reserveTemporaryBeside(cTarget);
+  if (!isSpecialFile(cTarget)) cTempName = reserveTemporaryBeside(cTarget);
   cDirect = cTempName.empty();
   return 1;
 }

@@ -18,8 +18,9 @@ class ReplacementFile {
   ~ReplacementFile();  // discards a write that was never committed
 
   // Chooses the name to write for `name`: a fresh temporary beside the file
-  // that `name` stands for or, when no temporary fits there (a name at the
-  // length limit, a directory we may not add to), that file itself. 0 when
+  // that `name` stands for or, when that file is a device or a pipe or no
+  // temporary fits there (a name at the length limit, a directory we may not
+  // add to), that file itself. 0 when
   // `name` is a directory or an existing file that may not be written.
   int prepare(const std::string& name);
   // `prepare`, then opens the chosen name for writing, in binary form or,

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "process_runner.h"
@@ -71,4 +75,29 @@ TEST(ReplacementFile, NameWithNoRoomForATemporaryIsWrittenDirectly) {
   ASSERT_EQ(output.writeText("direct"), 1);
   ASSERT_EQ(output.commit(), 1);
   EXPECT_EQ(readFile(target), "direct");
+}
+
+// A pipe (like a device) named as the output must stay what it is: a
+// replacement would put a plain file in its place. The reader is opened
+// first so that writing into the pipe does not wait.
+TEST(ReplacementFile, PipeIsWrittenWhereItStands) {
+  qortest::ScratchDir dir;
+  const std::string pipe = dir.file("out.hex");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  fs::create_symlink("out.hex", dir.file("link.hex"));
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  {
+    ReplacementFile output;
+    ASSERT_EQ(output.open(dir.file("link.hex")), 1);
+    EXPECT_EQ(output.writeName(), pipe);
+    ASSERT_EQ(output.writeText("through"), 1);
+    ASSERT_EQ(output.commit(), 1);
+  }
+  char received[16] = {};
+  EXPECT_EQ(::read(reader, received, sizeof received), 7);
+  ::close(reader);
+  EXPECT_EQ(std::string(received), "through");
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }

@@ -2,6 +2,7 @@
 // paginated, with one LineInfo record per row and per page header line.
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -21,6 +22,14 @@ const char* const kIllegalOpcode = "??? Illegal Opcode";
 // Included files nest no deeper than this: each level holds an open source
 // file and a stack frame, and a damaged object could nest thousands.
 constexpr int kMaxIncludeDepth = 100;
+
+// Only a plain file is listed. The names come from the object: a directory
+// would list as an empty file without a word, and a device or a pipe could
+// block the run or never end.
+bool isPlainFile(const std::string& name) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(name, error);
+}
 
 void reportListFileError(const std::string& name) {
   std::ostringstream message;
@@ -108,8 +117,9 @@ int Coff2Cod::doNextFile(const Coff& coff, std::size_t& position) {
   const uint8_t fileNum = static_cast<uint8_t>(number == cFileNum.end() ? 0 : number->second);
   const std::string fileName = sourceFileName(coff, fileIndex);
 
-  std::ifstream source(fileName, std::ios::in | std::ios::binary);
-  if (fileName.empty() || !source.is_open()) {
+  std::ifstream source;
+  if (isPlainFile(fileName)) source.open(fileName, std::ios::in | std::ios::binary);
+  if (!source.is_open()) {
     position += 1;
     std::ostringstream message;
     message << "Could not open source file '" << fileName

@@ -2,7 +2,10 @@
 // it writes for builder-made objects and their source files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <filesystem>
 
 #include "banners.h"
 #include "codconv_fixture.h"
@@ -388,6 +391,36 @@ TEST(QortavListing, AnUnopenableSourceFileLeavesAWarningAndTheRest) {
   addPageHeaderLines(tables.cLineInfo[0]);
   tables.cLineInfo[0].push_back(LineInfo(1, COD_LINE_FIRST_ADDRESS, 1, 0x10));
   expectCodFile(dir.file("miss.cod"), tables);
+}
+
+// Names in the object that are no plain file: a directory would list as an
+// empty file without a word, and a device or a pipe could block the run or
+// never end (a pipe without a writer, an endless device).
+TEST(QortavListing, SourceNamesThatAreNoPlainFileAreWarnedAbout) {
+  ScratchDir dir;
+  ObjectBuilder builder = objectFor(kWordDevice, dir.file("odd.o"));
+  builder.code(".code").at(0x10).bytes({0x00, 0x00});
+  builder.line(9, 1, 0x10);  // main.asm's ".file": three files of three entries go first
+  builder.fileSymbol("sub");
+  endOfFile(builder).fileSymbol("/dev/null");
+  endOfFile(builder).fileSymbol("pipe.asm");
+  endOfFile(builder).fileSymbol("main.asm");
+  endOfFile(builder).symbol("_trail", 0, N_ABS, C_EXT);
+  builder.writeFile(dir.file("odd.o"));
+  writeSources(dir, {"main.asm"}, 1);
+  std::filesystem::create_directory(dir.file("sub"));
+  ASSERT_EQ(mkfifo(dir.file("pipe.asm").c_str(), 0600), 0);
+
+  const qortest::ProcessResult result = runQortav({"odd.o"}, dir.path());
+  EXPECT_EQ(result.exitCode, 0);
+  std::string warnings;
+  for (const char* name : {"sub", "/dev/null", "pipe.asm"}) {
+    warnings += std::string("Warning - Could not open source file '") + name +
+                "'.\nThis file will not be present in the list file.\n";
+  }
+  EXPECT_EQ(result.output, banner() + warnings + summary(0, 3));
+  EXPECT_EQ(maskListTime(readFile(dir.file("odd.lst"))),
+            pageHeader(true) + row("000010", "0000", "NOP       ", "main.asm line 1", "main.asm"));
 }
 
 TEST(QortavListing, SectionsInSeveralWindowsAndOneAcrossABoundary) {

@@ -7,6 +7,7 @@
 #include "archive.h"
 #include "coff.h"
 #include "diagnostics.h"
+#include "file_info.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ bool readMembers(std::FILE* file, long length, Archive& archive) {
 }  // namespace
 
 std::unique_ptr<Archive> Archive::make(const std::string& path) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
+  FilePtr file(isPipe(path) ? nullptr : std::fopen(path.c_str(), "rb"));
   if (!file) {
     reportMakeError("Could not open library file '" + path + "' for reading.");
     return nullptr;

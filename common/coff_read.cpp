@@ -9,6 +9,7 @@
 #include "coff.h"
 #include "coff_image_reader.h"
 #include "diagnostics.h"
+#include "file_info.h"
 
 namespace {
 
@@ -317,7 +318,7 @@ std::unique_ptr<Coff> Coff::make(std::FILE* file, uint64_t baseOffset, const std
 }
 
 std::unique_ptr<Coff> Coff::make(const std::string& fileName) {
-  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  std::FILE* file = isPipe(fileName) ? nullptr : std::fopen(fileName.c_str(), "rb");
   if (file == nullptr) {
     std::ostringstream message;
     message << "Could not open Coff file '" << fileName << "' for reading.";

@@ -1,10 +1,10 @@
 #include "file_info.h"
 
 #include <cctype>
-
-#ifdef _WIN32
 #include <filesystem>
-#else
+#include <system_error>
+
+#ifndef _WIN32
 #include <dirent.h>
 #include <unistd.h>
 #endif
@@ -83,4 +83,10 @@ int DirInfo::dirExists() const {
 void DirInfo::dump(std::ostream& out) const {
   out << "name()='" << name() << "' " << std::endl;
   out << "dirExists()=" << dirExists() << std::endl;
+}
+
+bool isPipe(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  return std::filesystem::is_fifo(status) || std::filesystem::is_socket(status);
 }

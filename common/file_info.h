@@ -38,6 +38,10 @@ class DirInfo {
   std::string cName;
 };
 
+// True for a named pipe or a socket: opening one for reading could wait for
+// ever for a writer, and the readers' seeks do not work on it.
+bool isPipe(const std::string& path);
+
 // True for '/' and '\\': both separate path components on every host.
 bool isPathSeparator(char c);
 

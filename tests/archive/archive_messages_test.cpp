@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "archive_test_helpers.h"
+#include "pipe_unblocker.h"
 
 using namespace archivetest;
 using qortest::ScratchDir;
@@ -65,6 +66,16 @@ TEST(ArchiveRead, CannotOpen) {
   EXPECT_FALSE(Archive::make(path));
   EXPECT_EQ(captured.errors(), "Error - Could not open library file '" + path + "' for reading.\n");
   EXPECT_EQ(errorCount(), 1u);
+}
+
+// A pipe could keep the reader waiting for a writer that never comes.
+TEST(ArchiveRead, APipeIsNotOpened) {
+  ScratchDir dir;
+  const std::string path = dir.file("pipe.lib");
+  qortest::UnblockedPipe pipe(path);
+  CapturedOutput captured;
+  EXPECT_FALSE(Archive::make(path));
+  EXPECT_EQ(captured.errors(), "Error - Could not open library file '" + path + "' for reading.\n");
 }
 
 TEST(ArchiveRead, ShortOrWrongMagic) {

@@ -2,14 +2,13 @@
 // it writes for builder-made objects and their source files.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <filesystem>
 
 #include "banners.h"
 #include "codconv_fixture.h"
 #include "mgproc.h"
+#include "pipe_unblocker.h"
 
 namespace codtest {
 namespace {
@@ -409,7 +408,7 @@ TEST(QortavListing, SourceNamesThatAreNoPlainFileAreWarnedAbout) {
   builder.writeFile(dir.file("odd.o"));
   writeSources(dir, {"main.asm"}, 1);
   std::filesystem::create_directory(dir.file("sub"));
-  ASSERT_EQ(mkfifo(dir.file("pipe.asm").c_str(), 0600), 0);
+  qortest::UnblockedPipe pipe(dir.file("pipe.asm"));
 
   const qortest::ProcessResult result = runQortav({"odd.o"}, dir.path());
   EXPECT_EQ(result.exitCode, 0);

@@ -6,6 +6,7 @@
 
 #include "coff_test_support.h"
 #include "object_builder.h"
+#include "pipe_unblocker.h"
 #include "process_runner.h"
 
 using cofftest::expectSameObject;
@@ -90,6 +91,17 @@ TEST(CoffRead, ByFileNameAndOpenFailure) {
   EXPECT_FALSE(Coff::make(dir.file("missing.o")));
   EXPECT_EQ(messages.text(),
             "Error - Could not open Coff file '" + dir.file("missing.o") + "' for reading.\n");
+}
+
+// A reader of a pipe would wait for a writer that may never come, and an
+// object is read with seeks that a pipe cannot do.
+TEST(CoffRead, APipeIsNotOpened) {
+  qortest::ScratchDir dir;
+  const std::string path = dir.file("pipe.o");
+  qortest::UnblockedPipe pipe(path);
+  MessageCapture messages;
+  EXPECT_FALSE(Coff::make(path));
+  EXPECT_EQ(messages.text(), "Error - Could not open Coff file '" + path + "' for reading.\n");
 }
 
 TEST(CoffRead, BadMagicIsRejectedBeforeAnythingElse) {

@@ -4,7 +4,13 @@
 #include <system_error>
 #include <utility>
 
+#include "file_info.h"
 #include "temporary_file.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -31,6 +37,18 @@ bool isSpecialFile(const std::string& name) {
   return fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
 }
 
+// A writer end of the pipe, opened without waiting: it exists only while a
+// reader is there, and holding it keeps that reader from seeing the end
+// before the real write starts. -1 when nobody reads the pipe.
+int holdPipeWithReader(const std::string& name) {
+#ifdef _WIN32
+  (void)name;
+  return -1;
+#else
+  return ::open(name.c_str(), O_WRONLY | O_NONBLOCK);
+#endif
+}
+
 // The file a name stands for: a link is followed, so that the file it points
 // at gets the new contents and the link stays.
 std::string fileBehind(const std::string& name) {
@@ -53,7 +71,8 @@ ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
     : cTarget(std::move(other.cTarget)),
       cTempName(std::exchange(other.cTempName, std::string())),
       cFile(std::exchange(other.cFile, nullptr)),
-      cDirect(std::exchange(other.cDirect, false)) {}
+      cDirect(std::exchange(other.cDirect, false)),
+      cPipeHold(std::exchange(other.cPipeHold, -1)) {}
 
 ReplacementFile::~ReplacementFile() { discard(); }
 
@@ -61,6 +80,10 @@ int ReplacementFile::prepare(const std::string& name) {
   discard();
   cTarget = fileBehind(name);
   if (!mayReplace(cTarget)) return 0;
+  if (isPipe(cTarget)) {
+    cPipeHold = holdPipeWithReader(cTarget);
+    if (cPipeHold < 0) return 0;
+  }
   if (!isSpecialFile(cTarget)) cTempName = reserveTemporaryBeside(cTarget);
   cDirect = cTempName.empty();
   return 1;
@@ -91,8 +114,17 @@ int ReplacementFile::closeFile() {
   return closed ? 1 : 0;
 }
 
+void ReplacementFile::releasePipe() {
+#ifndef _WIN32
+  if (cPipeHold >= 0) ::close(cPipeHold);
+#endif
+  cPipeHold = -1;
+}
+
 int ReplacementFile::commit() {
-  if (!closeFile()) {
+  const bool closed = closeFile() != 0;
+  releasePipe();
+  if (!closed) {
     discard();
     return 0;
   }
@@ -108,6 +140,7 @@ int ReplacementFile::commit() {
 
 void ReplacementFile::discard() {
   closeFile();
+  releasePipe();
   discardTemporary(cTempName);
   cTempName.clear();
   cDirect = false;

@@ -20,8 +20,9 @@ class ReplacementFile {
   // Chooses the name to write for `name`: a fresh temporary beside the file
   // that `name` stands for or, when that file is a device or a pipe or no
   // temporary fits there (a name at the length limit, a directory we may not
-  // add to), that file itself. 0 when
-  // `name` is a directory or an existing file that may not be written.
+  // add to), that file itself. 0 when `name` is a directory, an existing
+  // file that may not be written, or a pipe that nobody reads (writing into
+  // it would wait for ever).
   int prepare(const std::string& name);
   // `prepare`, then opens the chosen name for writing, in binary form or,
   // for `textMode`, with the host's line ends.
@@ -42,9 +43,11 @@ class ReplacementFile {
 
  private:
   int closeFile();
+  void releasePipe();
 
   std::string cTarget;    // the file behind the name (a link is followed)
   std::string cTempName;  // empty when writing the target directly
   std::FILE* cFile = nullptr;
   bool cDirect = false;
+  int cPipeHold = -1;  // a writer end held open while a pipe is written
 };

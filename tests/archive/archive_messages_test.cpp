@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "archive_test_helpers.h"
-#include "pipe_unblocker.h"
+#include "unblocked_pipe.h"
 
 using namespace archivetest;
 using qortest::ScratchDir;

@@ -8,7 +8,7 @@
 #include "banners.h"
 #include "codconv_fixture.h"
 #include "mgproc.h"
-#include "pipe_unblocker.h"
+#include "unblocked_pipe.h"
 
 namespace codtest {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "coff_test_support.h"
 #include "object_builder.h"
-#include "pipe_unblocker.h"
+#include "unblocked_pipe.h"
 #include "process_runner.h"
 
 using cofftest::expectSameObject;

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 
 #include "process_runner.h"
 
@@ -100,4 +102,24 @@ TEST(ReplacementFile, PipeIsWrittenWhereItStands) {
   EXPECT_EQ(std::string(received), "through");
   EXPECT_TRUE(fs::is_fifo(pipe));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+}
+
+// Writing into a pipe that nobody reads would wait for ever: it is refused at
+// once, and the pipe stays. Should the open wait after all, a reader is
+// opened so that the test fails instead of hanging.
+TEST(ReplacementFile, PipeWithoutAReaderIsRefusedAtOnce) {
+  qortest::ScratchDir dir;
+  const std::string pipe = dir.file("out.lst");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  ReplacementFile output;
+  auto opened = std::async(std::launch::async, [&] { return output.open(pipe); });
+  if (opened.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    opened.wait();
+    ::close(reader);
+    FAIL() << "the open waited for a reader";
+  }
+  EXPECT_EQ(opened.get(), 0);
+  EXPECT_EQ(output.file(), nullptr);
+  EXPECT_TRUE(fs::is_fifo(pipe));
 }

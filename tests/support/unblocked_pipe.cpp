@@ -1,4 +1,4 @@
-#include "pipe_unblocker.h"
+#include "unblocked_pipe.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "cod.h"
-#include "cod_bytes.h"
+#include "byte_order.h"
 #include "diagnostics.h"
 
 namespace {
@@ -84,7 +84,7 @@ bool takeLongSymbols(const Block& block, std::list<LongSymbol>& out) {
     if (offset + nameLength + LongSymbol::FIXED_SIZE > COD_BLOCK_SIZE) return false;
     const uint8_t* name = bytes + offset + 1;
     LongSymbol symbol(std::string(reinterpret_cast<const char*>(name), nameLength),
-                      getLittle16(name + nameLength), getBig32(name + nameLength + 2));
+                      readLe16(name + nameLength), readBe32(name + nameLength + 2));
     out.push_back(symbol);
     offset += nameLength + LongSymbol::FIXED_SIZE;
   }
@@ -98,7 +98,7 @@ bool takeDebugMsgs(const Block& block, std::list<DebugMsg>& out) {
     std::size_t textLength = bytes[offset + 5];
     if (offset + textLength + DebugMsg::FIXED_SIZE > COD_BLOCK_SIZE) return false;
     const uint8_t* record = bytes + offset;
-    out.emplace_back(getBig32(record), static_cast<char>(record[4]),
+    out.emplace_back(readBe32(record), static_cast<char>(record[4]),
                      std::string(reinterpret_cast<const char*>(record + 6), textLength));
     offset += textLength + DebugMsg::FIXED_SIZE;
   }
@@ -112,8 +112,8 @@ bool takeLocalGroups(const Block& block, std::list<LocalGroup>& out) {
     const uint8_t* record = block.data() + offset;
     if (LocalGroup::isHeader(record)) {
       LocalGroup group;
-      group.StartAddr = getLittle32(record + 8);
-      group.EndAddr = getLittle32(record + 12);
+      group.StartAddr = readLe32(record + 8);
+      group.EndAddr = readLe32(record + 12);
       out.push_back(group);
     } else if (record[0] != 0) {
       if (out.empty()) return false;

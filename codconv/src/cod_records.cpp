@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "cod.h"
-#include "cod_bytes.h"
+#include "byte_order.h"
 
 void setCountedText(uint8_t& length, char* field, std::size_t capacity, const std::string& text) {
   std::size_t kept = std::min(text.size(), capacity);
@@ -46,14 +46,14 @@ void unpackText(const uint8_t* in, std::size_t offset, uint8_t& length, char* fi
 // Runs of 16-bit fields that lie next to each other in the block.
 void packWords(uint8_t* out, std::size_t offset, std::initializer_list<uint16_t> values) {
   for (uint16_t value : values) {
-    putLittle16(out + offset, value);
+    writeLe16(out + offset, value);
     offset += 2;
   }
 }
 
 void unpackWords(const uint8_t* in, std::size_t offset, std::initializer_list<uint16_t*> fields) {
   for (uint16_t* field : fields) {
-    *field = getLittle16(in + offset);
+    *field = readLe16(in + offset);
     offset += 2;
   }
 }
@@ -62,10 +62,10 @@ void unpackWords(const uint8_t* in, std::size_t offset, std::initializer_list<ui
 
 void Directory::pack(uint8_t* out) const {
   std::memset(out, 0, COD_BLOCK_SIZE);
-  for (std::size_t i = 0; i < COD_INDEX_ENTRIES; ++i) putLittle16(out + 2 * i, Index[i]);
+  for (std::size_t i = 0; i < COD_INDEX_ENTRIES; ++i) writeLe16(out + 2 * i, Index[i]);
   packText(out, DIR_SOURCE_LEN, SourceLen, Source, SOURCE_CAPACITY);
   packText(out, DIR_DATE_LEN, DateLen, Date, DATE_CAPACITY);
-  putLittle16(out + DIR_TIME, Time);
+  writeLe16(out + DIR_TIME, Time);
   packText(out, DIR_VERSION_LEN, VersionLen, Version, VERSION_CAPACITY);
   packText(out, DIR_COMPILER_LEN, CompilerLen, Compiler, COMPILER_CAPACITY);
   packText(out, DIR_NOTICE_LEN, NoticeLen, Notice, NOTICE_CAPACITY);
@@ -79,10 +79,10 @@ void Directory::pack(uint8_t* out) const {
 
 Directory Directory::unpack(const uint8_t* in) {
   Directory d;
-  for (std::size_t i = 0; i < COD_INDEX_ENTRIES; ++i) d.Index[i] = getLittle16(in + 2 * i);
+  for (std::size_t i = 0; i < COD_INDEX_ENTRIES; ++i) d.Index[i] = readLe16(in + 2 * i);
   unpackText(in, DIR_SOURCE_LEN, d.SourceLen, d.Source, SOURCE_CAPACITY);
   unpackText(in, DIR_DATE_LEN, d.DateLen, d.Date, DATE_CAPACITY);
-  d.Time = getLittle16(in + DIR_TIME);
+  d.Time = readLe16(in + DIR_TIME);
   unpackText(in, DIR_VERSION_LEN, d.VersionLen, d.Version, VERSION_CAPACITY);
   unpackText(in, DIR_COMPILER_LEN, d.CompilerLen, d.Compiler, COMPILER_CAPACITY);
   unpackText(in, DIR_NOTICE_LEN, d.NoticeLen, d.Notice, NOTICE_CAPACITY);
@@ -103,14 +103,14 @@ Symbol::Symbol(const std::string& name, uint8_t type, uint16_t value) : SymbolTy
 void Symbol::pack(uint8_t* out) const {
   packText(out, 0, NameLen, Name, NAME_CAPACITY);
   out[13] = SymbolType;
-  putLittle16(out + 14, SymbolValue);
+  writeLe16(out + 14, SymbolValue);
 }
 
 Symbol Symbol::unpack(const uint8_t* in) {
   Symbol s;
   unpackText(in, 0, s.NameLen, s.Name, NAME_CAPACITY);
   s.SymbolType = in[13];
-  s.SymbolValue = getLittle16(in + 14);
+  s.SymbolValue = readLe16(in + 14);
   return s;
 }
 
@@ -130,20 +130,20 @@ SourceName SourceName::unpack(const uint8_t* in) {
 void LineInfo::pack(uint8_t* out) const {
   out[0] = FileNum;
   out[1] = Flags;
-  putLittle16(out + 2, Line);
-  putLittle16(out + 4, CodeAddress);
+  writeLe16(out + 2, Line);
+  writeLe16(out + 4, CodeAddress);
 }
 
 LineInfo LineInfo::unpack(const uint8_t* in) {
-  return LineInfo(in[0], in[1], getLittle16(in + 2), getLittle16(in + 4));
+  return LineInfo(in[0], in[1], readLe16(in + 2), readLe16(in + 4));
 }
 
 void MemoryMap::pack(uint8_t* out) const {
-  putLittle16(out, Start);
-  putLittle16(out + 2, Last);
+  writeLe16(out, Start);
+  writeLe16(out + 2, Last);
 }
 
-MemoryMap MemoryMap::unpack(const uint8_t* in) { return MemoryMap(getLittle16(in), getLittle16(in + 2)); }
+MemoryMap MemoryMap::unpack(const uint8_t* in) { return MemoryMap(readLe16(in), readLe16(in + 2)); }
 
 LongSymbol::LongSymbol(const std::string& name, uint16_t type, uint32_t value)
     : Name(name.substr(0, NAME_LIMIT)), Type(type), Value(value) {
@@ -160,8 +160,8 @@ constexpr std::size_t LOCAL_GROUP_MARK_LEN = sizeof(LOCAL_GROUP_MARK) - 1;
 void LocalGroup::packHeader(uint8_t* out) const {
   out[0] = LOCAL_GROUP_MARK_LEN;
   std::memcpy(out + 1, LOCAL_GROUP_MARK, LOCAL_GROUP_MARK_LEN);
-  putLittle32(out + 8, StartAddr);
-  putLittle32(out + 12, EndAddr);
+  writeLe32(out + 8, StartAddr);
+  writeLe32(out + 12, EndAddr);
 }
 
 bool LocalGroup::isHeader(const uint8_t* in) {

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "cod.h"
-#include "cod_bytes.h"
+#include "byte_order.h"
 #include "diagnostics.h"
 #include "qassert.h"
 #include "replacement_file.h"
@@ -78,8 +78,8 @@ void Cod::writeLongSymbols(const std::list<LongSymbol>& symbols, std::list<Block
     uint8_t* record = packer.reserve(symbol.size());
     record[0] = static_cast<uint8_t>(nameLength);
     std::memcpy(record + 1, symbol.Name.data(), nameLength);
-    putLittle16(record + 1 + nameLength, symbol.Type);
-    putBig32(record + 3 + nameLength, symbol.Value);
+    writeLe16(record + 1 + nameLength, symbol.Type);
+    writeBe32(record + 3 + nameLength, symbol.Value);
   }
   packer.finish();
 }
@@ -89,7 +89,7 @@ void Cod::writeDebugMsgs(const std::list<DebugMsg>& messages, std::list<Block>& 
   for (const DebugMsg& message : messages) {
     std::size_t textLength = message.size() - DebugMsg::FIXED_SIZE;
     uint8_t* record = packer.reserve(message.size());
-    putBig32(record, message.Address);
+    writeBe32(record, message.Address);
     record[4] = static_cast<uint8_t>(message.Type);
     record[5] = static_cast<uint8_t>(textLength);
     std::memcpy(record + 6, message.Message.data(), textLength);

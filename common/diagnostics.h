@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <utility>
 
 // Severity of a report.
 enum : uint8_t { SEVERITY_ERROR = 0, SEVERITY_WARNING = 1 };
@@ -29,6 +30,27 @@ void reportStream(uint8_t severity, const std::string& context,
 // the process. A requested 0 becomes 1 when an error was reported, so a run
 // that printed an error never reports success (warnings alone keep 0).
 [[noreturn]] void exitWithSummary(int code);
+
+// Reports a message composed of its parts, each written as a stream would
+// write it (texts, numbers; an 8-bit value prints as a character, so widen
+// it first). Keeps every message to one line at its call site.
+template <typename... Parts>
+void reportComposed(uint8_t severity, const std::string& context, int fatal,
+                    Parts&&... parts) {
+  std::ostringstream text;
+  (text << ... << std::forward<Parts>(parts));
+  reportMessage(severity, context, text.str(), fatal);
+}
+
+// The common cases: an error or a warning that does not end the program.
+template <typename... Parts>
+void reportError(const std::string& context, Parts&&... parts) {
+  reportComposed(SEVERITY_ERROR, context, 0, std::forward<Parts>(parts)...);
+}
+template <typename... Parts>
+void reportWarning(const std::string& context, Parts&&... parts) {
+  reportComposed(SEVERITY_WARNING, context, 0, std::forward<Parts>(parts)...);
+}
 
 int setQuiet(int quiet);
 int isQuiet();

@@ -3,7 +3,6 @@
 #include <iomanip>
 #include <iostream>
 #include <new>
-#include <sstream>
 
 #include "coff.h"
 #include "debug_switches.h"
@@ -56,9 +55,7 @@ int Archive::makeSymbols() {
       if (!Coff::isDefinedGlobal(symbol)) continue;
       std::string name = Coff::getName(symbol, member->cStrTbl);
       if (!cSymbols.emplace(name, member).second) {
-        std::ostringstream message;
-        message << "Symbol '" << name << "' has multiple external definitions.";
-        reportStream(SEVERITY_ERROR, "Archive::makeSymbols()", message, 0);
+        reportError("Archive::makeSymbols()", "Symbol '", name, "' has multiple external definitions.");
         result = 0;
       }
     }

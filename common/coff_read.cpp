@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <sstream>
 
 #include "coff.h"
 #include "coff_image_reader.h"
@@ -44,9 +43,7 @@ class CoffParser {
 
  private:
   bool fail(const char* ending) {
-    std::ostringstream message;
-    message << "Coff file '" << cCoff->cName << ending;
-    reportStream(SEVERITY_ERROR, MAKE_CONTEXT, message, 0);
+    reportError(MAKE_CONTEXT, "Coff file '", cCoff->cName, ending);
     return false;
   }
 
@@ -320,9 +317,7 @@ std::unique_ptr<Coff> Coff::make(std::FILE* file, uint64_t baseOffset, const std
 std::unique_ptr<Coff> Coff::make(const std::string& fileName) {
   std::FILE* file = isPipe(fileName) ? nullptr : std::fopen(fileName.c_str(), "rb");
   if (file == nullptr) {
-    std::ostringstream message;
-    message << "Could not open Coff file '" << fileName << "' for reading.";
-    reportStream(SEVERITY_ERROR, MAKE_CONTEXT, message, 0);
+    reportError(MAKE_CONTEXT, "Could not open Coff file '", fileName, "' for reading.");
     return nullptr;
   }
   std::unique_ptr<Coff> coff = make(file, 0, fileName);

@@ -1,6 +1,6 @@
 // Coff::verify: the cross-references of an object. Every fault is reported
 // and checking goes on, so one run lists them all.
-#include <sstream>
+#include <utility>
 
 #include "coff.h"
 #include "diagnostics.h"
@@ -33,13 +33,10 @@ class CoffVerifier {
   // counts as too large (the relocation check reports the empty table).
   bool aboveLast(uint32_t index) const { return index > cLast; }
 
-  std::ostringstream& start() {
-    cMessage << "Coff file '" << cCoff.cName;
-    return cMessage;
-  }
-
-  void report() {
-    reportStream(SEVERITY_ERROR, VERIFY_CONTEXT, cMessage, 0);
+  // Every fault names the file first; one fault makes the whole check fail.
+  template <typename... Parts>
+  void report(Parts&&... parts) {
+    reportError(VERIFY_CONTEXT, "Coff file '", cCoff.cName, std::forward<Parts>(parts)...);
     cResult = 0;
   }
 
@@ -52,8 +49,7 @@ class CoffVerifier {
       if (section == N_DEBUG || section == N_ABS || section == N_UNDEF ||
           cCoff.cScnNum.count(section) != 0)
         continue;
-      start() << "' symbol[" << i << "] has an invalid n_scnum.";
-      report();
+      report("' symbol[", i, "] has an invalid n_scnum.");
     }
   }
 
@@ -62,8 +58,7 @@ class CoffVerifier {
       const SymbolEntry& symbol = cCoff.cSymTbl[i];
       if (!isPrimary(i) || !Coff::nameInStringTable(symbol) || hasString(symbol._n_offset()))
         continue;
-      start() << "' symbol[" << i << "] has an invalid n_offset.";
-      report();
+      report("' symbol[", i, "] has an invalid n_offset.");
     }
   }
 
@@ -71,8 +66,7 @@ class CoffVerifier {
     size_t i = 0;
     for (const auto& [name, header] : cCoff.cScnHdr) {
       if (Coff::nameInStringTable(header) && !hasString(header._s_offset())) {
-        start() << "' section[" << i << "] has an invalid s_offset.";
-        report();
+        report("' section[", i, "] has an invalid s_offset.");
       }
       ++i;
     }
@@ -81,15 +75,12 @@ class CoffVerifier {
   void checkRelocations() {
     for (const auto& [section, relocs] : cCoff.cScnReloc) {
       if (cCoff.cSymTbl.empty() && !relocs.empty()) {
-        start() << "' has relocation entries but an empty symbol table.";
-        report();
+        report("' has relocation entries but an empty symbol table.");
       }
       size_t j = 0;
       for (const reloc& entry : relocs) {
         if (aboveLast(entry.r_symndx)) {
-          start() << "', section '" << section << "' reloc[" << j
-                  << "] has an invalid r_symndx.";
-          report();
+          report("', section '", section, "' reloc[", j, "] has an invalid r_symndx.");
         }
         ++j;
       }
@@ -99,8 +90,7 @@ class CoffVerifier {
   void checkAuxIndexes() {
     for (size_t i = 0; i < cCoff.cSymTbl.size(); ++i) {
       if (!auxIndexesValid(cCoff.cAuxType[i], cCoff.cSymTbl[i])) {
-        start() << "' symbol[" << i << "] has an invalid x_tagndx or x_endndx.";
-        report();
+        report("' symbol[", i, "] has an invalid x_tagndx or x_endndx.");
       }
     }
   }
@@ -125,12 +115,10 @@ class CoffVerifier {
       size_t j = 0;
       for (const coff_lineno& line : lines) {
         if (aboveLast(line.l_srcndx)) {
-          start() << "', section '" << section << "' line[" << j << "] has an invalid l_srcndx.";
-          report();
+          report("', section '", section, "' line[", j, "] has an invalid l_srcndx.");
         }
         if (aboveLast(line.l_fcnndx)) {
-          start() << "', section '" << section << "' line[" << j << "] has an invalid l_fcnndx.";
-          report();
+          report("', section '", section, "' line[", j, "] has an invalid l_fcnndx.");
         }
         ++j;
       }
@@ -139,8 +127,7 @@ class CoffVerifier {
 
   void checkSectionCounts() {
     if (cCoff.cScnHdr.size() == cCoff.cScnNum.size()) return;
-    start() << "', cScnHdr.size() != cScnNum.size() . ";
-    report();
+    report("', cScnHdr.size() != cScnNum.size() . ");
   }
 
   bool hasString(uint32_t offset) const {
@@ -150,7 +137,6 @@ class CoffVerifier {
 
   const Coff& cCoff;
   const uint32_t cLast;
-  std::ostringstream cMessage;
   int cResult = 1;
 };
 

@@ -1,7 +1,6 @@
 // Coff::write: the image in the writer's block order, one record at a time.
 #include <climits>
 #include <cstdio>
-#include <sstream>
 #include <string>
 
 #include "coff_layout.h"
@@ -13,9 +12,7 @@ namespace {
 const char* const WRITE_CONTEXT = "Coff::write()";
 
 int reportWriteFault(const std::string& name, const char* ending) {
-  std::ostringstream message;
-  message << "Coff file '" << name << ending;
-  reportStream(SEVERITY_ERROR, WRITE_CONTEXT, message, 0);
+  reportError(WRITE_CONTEXT, "Coff file '", name, ending);
   return 0;
 }
 
@@ -107,9 +104,7 @@ class CoffWriter {
 };
 
 void reportOpenFailure(const std::string& name) {
-  std::ostringstream message;
-  message << "Could not open Coff file '" << name << "' for writing.";
-  reportStream(SEVERITY_ERROR, WRITE_CONTEXT, message, 0);
+  reportError(WRITE_CONTEXT, "Could not open Coff file '", name, "' for writing.");
 }
 
 }  // namespace

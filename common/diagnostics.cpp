@@ -25,14 +25,6 @@ void reportMessage(uint8_t severity, const std::string& context,
   if (fatal) exitWithSummary(255);
 }
 
-void reportStream(uint8_t severity, const std::string& context,
-                  std::ostringstream& message, int fatal) {
-  std::string text = message.str();
-  message.str(std::string());
-  message.clear();
-  reportMessage(severity, context, text, fatal);
-}
-
 void exitWithSummary(int code) {
   if (!state.quiet) {
     std::cout.flush();

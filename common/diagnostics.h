@@ -22,10 +22,6 @@ struct DiagnosticState {
 void reportMessage(uint8_t severity, const std::string& context,
                    const std::string& message, int fatal);
 
-// The stream form: reports the text built so far in `message`, then empties it.
-void reportStream(uint8_t severity, const std::string& context,
-                  std::ostringstream& message, int fatal);
-
 // Prints the two summary lines and an empty line (unless quiet), then ends
 // the process. A requested 0 becomes 1 when an error was reported, so a run
 // that printed an error never reports success (warnings alone keep 0).

@@ -1,7 +1,6 @@
 #include "coff2cod.h"
 
 #include <iostream>
-#include <sstream>
 
 #include "banners.h"
 #include "debug_switches.h"
@@ -41,9 +40,7 @@ Coff2Cod* Coff2Cod::convert(const Coff& coff, int pageLength, int noListing) {
 int Coff2Cod::checkProcessor(const Coff& coff) {
   const uint32_t procType = coff.cOptHdr.proc_type;
   if (procType > 0xFFFF || !procIsCoffType(static_cast<uint16_t>(procType))) {
-    std::ostringstream message;
-    message << "Unsupported processor type in file '" << coff.cName << "'";
-    reportStream(SEVERITY_ERROR, "Coff2Cod::convert()", message, 0);
+    reportError("Coff2Cod::convert()", "Unsupported processor type in file '", coff.cName, "'");
     return 0;
   }
   cProcessor = procFromCoffType(static_cast<uint16_t>(procType));

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -75,10 +74,8 @@ int Coff2Cod::createRawDataAndMemoryMap(const Coff& coff) {
   }
 
   if (sections.empty()) {
-    std::ostringstream message;
-    message << "Coff file '" << coff.cName
-            << "' must contain at least one 'code' or 'romdata' section.";
-    reportStream(SEVERITY_ERROR, "Coff2Cod::createRawDataAndMemoryMap()", message, 0);
+    reportError("Coff2Cod::createRawDataAndMemoryMap()", "Coff file '", coff.cName,
+                "' must contain at least one 'code' or 'romdata' section.");
     return 0;
   }
   for (const auto& [name, address] : sections) {
@@ -97,10 +94,8 @@ int Coff2Cod::copySectionBytes(const Coff& coff, const std::string& name, uint32
   const uint64_t first = static_cast<uint64_t>(cBytesPerWord) * address;
   const uint64_t last = first + data.size() - 1;
   if (last > kLastByteAddress) {
-    std::ostringstream message;
-    message << "Coff file '" << coff.cName << "', section '" << name
-            << "' lies beyond the addresses a COD file can hold.";
-    reportStream(SEVERITY_ERROR, "Coff2Cod::createRawDataAndMemoryMap()", message, 0);
+    reportError("Coff2Cod::createRawDataAndMemoryMap()", "Coff file '", coff.cName, "', section '", name,
+                "' lies beyond the addresses a COD file can hold.");
     return 0;
   }
   uint64_t position = first;

@@ -4,7 +4,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "banners.h"
 #include "coff2cod.h"
@@ -32,9 +31,7 @@ bool isPlainFile(const std::string& name) {
 }
 
 void reportListFileError(const std::string& name) {
-  std::ostringstream message;
-  message << "Could not open list file '" << name << "' for writing.";
-  reportStream(SEVERITY_ERROR, "Coff2Cod::createListFile()", message, 0);
+  reportError("Coff2Cod::createListFile()", "Could not open list file '", name, "' for writing.");
 }
 
 }  // namespace
@@ -121,10 +118,8 @@ int Coff2Cod::doNextFile(const Coff& coff, std::size_t& position) {
   if (isPlainFile(fileName)) source.open(fileName, std::ios::in | std::ios::binary);
   if (!source.is_open()) {
     position += 1;
-    std::ostringstream message;
-    message << "Could not open source file '" << fileName
-            << "'.\nThis file will not be present in the list file.";
-    reportStream(SEVERITY_WARNING, "Coff2Cod::doNextFile()", message, 0);
+    reportWarning("Coff2Cod::doNextFile()", "Could not open source file '", fileName,
+                  "'.\nThis file will not be present in the list file.");
     return 0;
   }
 

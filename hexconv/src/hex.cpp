@@ -1,7 +1,6 @@
 #include "hex.h"
 
 #include <algorithm>
-#include <sstream>
 
 #include "diagnostics.h"
 #include "hex_record.h"
@@ -22,9 +21,7 @@ uint32_t recordCount(uint32_t address, uint32_t unitsLeft) {
 void appendEndRecord(std::string& file) { appendHexRecord(file, HEX_RECORD_END, 0, nullptr, 0); }
 
 int reportFileFailure(const char* lead, const std::string& name, const char* tail) {
-  std::ostringstream message;
-  message << lead << name << tail;
-  reportStream(SEVERITY_ERROR, "Hex::write()", message, 0);
+  reportError("Hex::write()", lead, name, tail);
   return 0;
 }
 

@@ -4,7 +4,6 @@
 #include <ctime>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 
@@ -35,9 +34,7 @@ auto findMember(Archive& archive, const std::string& name) {
 }
 
 void reportNotAMember(const char* context, const std::string& name, const std::string& library) {
-  std::ostringstream message;
-  message << "'" << name << "' is not a member of library '" << library << "'.";
-  reportStream(SEVERITY_ERROR, context, message, 0);
+  reportError(context, "'", name, "' is not a member of library '", library, "'.");
 }
 
 // The member's time stamp as ctime text without its line end.
@@ -56,9 +53,7 @@ std::string timeStampText(uint32_t stamp) {
 // 0 is a failed write.
 int extractMember(Coff& member) {
   if (!isSafeMemberName(member.cName)) {
-    std::ostringstream message;
-    message << "'" << member.cName << "' is not a safe member name to extract.";
-    reportStream(SEVERITY_ERROR, "Archiver::cmdExtract", message, 0);
+    reportError("Archiver::cmdExtract", "'", member.cName, "' is not a safe member name to extract.");
     return -1;
   }
   if (!isQuiet()) std::printf("Extracting member '%s'.\n", member.cName.c_str());

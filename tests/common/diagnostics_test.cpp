@@ -2,11 +2,13 @@
 // process shows them.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 #include <sstream>
 
 #include "diagnostics.h"
 #include "process_runner.h"
+#include "text_helpers.h"
 
 using qortest::runProgram;
 
@@ -76,25 +78,73 @@ TEST(Diagnostics, OutOfMemoryIsReportedEvenWhenQuiet) {
   EXPECT_FALSE(result.signalled);
 }
 
-// In this process: the stream form reports the text built so far and leaves
-// the stream empty for the next message; the context shows only on request.
-TEST(Diagnostics, StreamFormReportsAndEmptiesTheStream) {
-  resetDiagnostics();
+// In this process: a message is composed of its parts as a fresh stream
+// writes them (so one message's number base never leaks into the next),
+// counted by its severity, followed by its context only on request; quiet
+// mode prints nothing but still counts.
+namespace {
+
+struct ComposedCase {
+  const char* what;
+  std::function<void()> report;
+  std::string printed;
+  uint32_t warnings;
+  uint32_t errors;
+};
+
+std::string printedBy(const std::function<void()>& report) {
   std::ostringstream captured;
   std::streambuf* oldErr = std::cerr.rdbuf(captured.rdbuf());
-  std::ostringstream message;
-  message << "Could not open '" << "x.o" << "'.";
-  reportStream(SEVERITY_WARNING, "Archive::make()", message, 0);
-  EXPECT_EQ(message.str(), "");
-  message << "second ";
-  EXPECT_EQ(setShowContext(1), 1);
-  reportStream(SEVERITY_ERROR, "Hex::write()", message, 0);
-  setQuiet(1);
-  reportMessage(SEVERITY_ERROR, "main()", "silent", 0);
+  report();
   std::cerr.rdbuf(oldErr);
-  EXPECT_EQ(captured.str(), "Warning - Could not open 'x.o'.\nError - second  - Hex::write()\n");
-  EXPECT_EQ(message.str(), "");
-  EXPECT_EQ(warningCount(), 1u);
-  EXPECT_EQ(errorCount(), 2u);
+  return captured.str();
+}
+
+}  // namespace
+
+TEST(Diagnostics, ComposedMessagesPrintTheirPartsAndCountBySeverity) {
+  const uint8_t byte = 'A';
+  const ComposedCase cases[] = {
+      {"texts and numbers",
+       [] { reportError("Coff::verify()", "Coff file '", std::string("x.o"), "' symbol[", size_t{12}, "] is ", -3, "."); },
+       "Error - Coff file 'x.o' symbol[12] is -3.\n", 0, 1},
+      {"hex text", [] { reportWarning("Hex::write()", "address ", formatHex(0x1234, 2), "."); },
+       "Warning - address 0x1234.\n", 1, 0},
+      {"a base for one message only",
+       [] {
+         reportWarning("main()", std::hex, 255);
+         reportError("main()", 255);
+       },
+       "Warning - ff\nError - 255\n", 1, 1},
+      {"a widened byte is a number", [&] { reportError("main()", "byte ", static_cast<int>(byte)); },
+       "Error - byte 65\n", 0, 1},
+      {"an 8-bit value is a character", [&] { reportError("main()", "byte ", byte); }, "Error - byte A\n", 0, 1},
+      {"the general form", [] { reportComposed(SEVERITY_WARNING, "main()", 0, "two\nlines"); },
+       "Warning - two\nlines\n", 1, 0},
+      {"context on request",
+       [] {
+         setShowContext(1);
+         reportError("Hex::write()", "second ");
+       },
+       "Error - second  - Hex::write()\n", 0, 1},
+      {"quiet",
+       [] {
+         setQuiet(1);
+         reportWarning("main()", "silent");
+         reportError("main()", "silent");
+       },
+       "", 1, 1},
+  };
+  for (const ComposedCase& c : cases) {
+    resetDiagnostics();
+    EXPECT_EQ(printedBy(c.report), c.printed) << c.what;
+    EXPECT_EQ(warningCount(), c.warnings) << c.what;
+    EXPECT_EQ(errorCount(), c.errors) << c.what;
+  }
   resetDiagnostics();
+}
+
+TEST(DiagnosticsDeathTest, ComposedFatalMessageEndsWith255) {
+  EXPECT_EXIT(reportComposed(SEVERITY_ERROR, "main()", 1, "no ", 2, " way"), testing::ExitedWithCode(255),
+              "Error - no 2 way");
 }

@@ -15,3 +15,10 @@ void lowerSwitchLetter(std::string& argument) {
     argument[1] = static_cast<char>(argument[1] - 'A' + 'a');
   }
 }
+
+char switchLetter(const std::string& argument) {
+  if (argument.size() != 2 || !isCommandSwitch(argument)) return 0;
+  std::string lowered = argument;
+  lowerSwitchLetter(lowered);
+  return lowered[1];
+}

@@ -11,3 +11,7 @@ bool isCommandSwitch(const std::string& argument);
 // Lowers the letter after the switch character (ASCII A-Z only), so that
 // "/C" and "/c" are the same switch.
 void lowerSwitchLetter(std::string& argument);
+
+// The letter, lowered, of a two-character switch such as "/N" or "-n"; 0 for
+// any other argument, so that a longer switch or a path reads as a file name.
+char switchLetter(const std::string& argument);

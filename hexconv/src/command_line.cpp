@@ -14,16 +14,6 @@ const char* const kFormatSwitchMessage = "-a switch requires {INHX32, INHX8S, IN
 
 namespace {
 
-// A switch has a letter after its '-' or '/'.
-bool isSwitch(const std::string& argument) { return argument.size() >= 2 && isCommandSwitch(argument); }
-
-// The switch with its letter lowered, e.g. "/R" -> "/r".
-std::string switchKey(const std::string& argument) {
-  std::string key = argument;
-  lowerSwitchLetter(key);
-  return key;
-}
-
 int parseRange(const std::string& value, AddrRange& range) {
   std::vector<std::string> pieces = splitList(value, '-');
   if (pieces.size() != 2) return 0;
@@ -38,9 +28,9 @@ int parseCommandLine(int argc, const char* const* argv, HexOptions& options, std
   bool haveFileName = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    const std::string key = isSwitch(argument) ? switchKey(argument) : std::string();
+    const char letter = switchLetter(argument);
     const bool hasValue = i + 1 < argc;
-    if (key == "-r" || key == "/r") {
+    if (letter == 'r') {
       AddrRange range;
       if (!hasValue) {
         message = kHexUsageText;
@@ -51,9 +41,9 @@ int parseCommandLine(int argc, const char* const* argv, HexOptions& options, std
         return 0;
       }
       options.ranges.push_back(range);
-    } else if (key == "-q" || key == "/q") {
+    } else if (letter == 'q') {
       // Quiet mode was taken from the whole line at start-up.
-    } else if (key == "-a" || key == "/a") {
+    } else if (letter == 'a') {
       if (!hexFormatFromName(hasValue ? argv[i + 1] : "", &options.format)) {
         message = kFormatSwitchMessage;
         return 0;

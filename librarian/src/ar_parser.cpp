@@ -58,21 +58,18 @@ void takeCommand(int command, int argc, char** argv, int libraryIndex, Archiver&
 
 void ArParser::parse(int argc, char** argv, Archiver& archiver) {
   for (int i = 1; i < argc; ++i) {
-    std::string argument = argv[i];
-    if (!isCommandSwitch(argument)) help();  // a file name before any command
-    lowerSwitchLetter(argument);
-    if (argument.size() == 2) {
-      int command = commandOfLetter(argument[1]);
-      if (command >= 0) {
-        takeCommand(command, argc, argv, i + 1, archiver);
-        return;
-      }
-      if (argument[1] == 'q') {
-        setQuiet(1);
-        continue;
-      }
+    const char letter = switchLetter(argv[i]);
+    const int command = commandOfLetter(letter);
+    if (command >= 0) {
+      takeCommand(command, argc, argv, i + 1, archiver);
+      return;
     }
-    // Help switches and every unknown switch alike end with the help screen.
+    if (letter == 'q') {
+      setQuiet(1);
+      continue;
+    }
+    // A file name before any command, the help switches and every unknown
+    // switch alike end with the help screen.
     help();
   }
   // No command: the help screen explains, except in quiet mode, where the

@@ -27,3 +27,16 @@ TEST(CommandSwitch, LowersOnlyTheAsciiLetterAfterTheSwitchCharacter) {
   lowerSwitchLetter(argument);
   EXPECT_EQ(argument, "/\xc9");
 }
+
+TEST(CommandSwitch, SwitchLetterOnlyOfTwoCharacterSwitches) {
+  const struct {
+    const char* argument;
+    char letter;
+  } cases[] = {
+      {"/N", 'n'},   {"-d", 'd'}, {"/?", '?'}, {"/\xc9", '\xc9'},
+      {"-", 0},      {"-nn", 0},  {"n", 0},    {"", 0},
+      {"/tmp", 0},  // names an existing file
+      {"/a/b", 0},  // a further '/'
+  };
+  for (const auto& c : cases) EXPECT_EQ(switchLetter(c.argument), c.letter) << c.argument;
+}

@@ -66,12 +66,7 @@ qortest::ProcessResult runQortav(const std::vector<std::string>& arguments,
   return qortest::runProgram(QORTAV_PATH, arguments, dir);
 }
 
-std::string banner() { return std::string(codBanner()) + "\n" + noticeBanner() + "\n\n"; }
-
-std::string summary(int errors, int warnings) {
-  return "Errors    : " + std::to_string(errors) + "\nWarnings  : " + std::to_string(warnings) +
-         "\n\n";
-}
+std::string banner() { return qortest::startupLines(codBanner()); }
 
 Directory firstDirectory(const std::string& codName, uint8_t processorCode) {
   Directory directory;

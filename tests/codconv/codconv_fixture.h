@@ -11,6 +11,7 @@
 #include "cod.h"
 #include "object_builder.h"
 #include "process_runner.h"
+#include "program_text.h"
 
 namespace codtest {
 
@@ -42,7 +43,7 @@ qortest::ProcessResult runQortav(const std::vector<std::string>& arguments,
                                  const std::string& dir);
 // The start-up lines and the summary of a run.
 std::string banner();
-std::string summary(int errors, int warnings);
+using qortest::summary;
 
 // The directory 0 that the converter writes for an object named
 // `codName` without extension.

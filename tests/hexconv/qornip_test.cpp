@@ -10,6 +10,7 @@
 #include "banners.h"
 #include "object_builder.h"
 #include "process_runner.h"
+#include "program_text.h"
 #include "srecord_check.h"
 
 namespace {
@@ -49,8 +50,9 @@ ByteMap imageOf(uint32_t bytesPerAddress, const std::vector<RomPiece>& pieces) {
   return image;
 }
 
-std::string banner() { return std::string(hexBanner()) + "\n" + noticeBanner() + "\n\n"; }
-std::string summary(int errors) { return "Errors    : " + std::to_string(errors) + "\nWarnings  : 0\n\n"; }
+using qortest::summary;
+
+std::string banner() { return qortest::startupLines(hexBanner()); }
 
 const std::string kUsage =
     "Usage: qornip [/a <hexformat>] [/r 0xBBBB-0xEEEE]... [/q] <coffFile>\n"

@@ -12,20 +12,16 @@
 #include "banners.h"
 #include "object_builder.h"
 #include "process_runner.h"
+#include "program_text.h"
 
 namespace qorbutest {
 
 using qortest::ObjectBuilder;
 using qortest::ProcessResult;
 
-inline std::string banner() {
-  return std::string(librarianBanner()) + "\n" + noticeBanner() + "\n\n";
-}
+using qortest::summary;
 
-inline std::string summary(int errors, int warnings = 0) {
-  return "Errors    : " + std::to_string(errors) + "\nWarnings  : " + std::to_string(warnings) +
-         "\n\n";
-}
+inline std::string banner() { return qortest::startupLines(librarianBanner()); }
 
 inline std::string error(const std::string& message) { return "Error - " + message + "\n"; }
 

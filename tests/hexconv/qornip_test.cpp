@@ -328,6 +328,26 @@ TEST_F(QornipTest, HexFileThatCannotBeOpened) {
   EXPECT_EQ(result.output, banner() + "Error - Could not open hex file 'prog.hex' for writing.\n" + summary(1));
 }
 
+// A hex file name that is a link to a file not there yet: the file is
+// created where the link points and the link stays. A link into a folder
+// that does not exist is refused, as a plain open would refuse it.
+TEST_F(QornipTest, HexFileNamedByADanglingLink) {
+  write(objectOf("prog.o", kWordMemory, kSixWords));
+  fs::create_directory(cDir.file("out"));
+  fs::create_symlink("out/new.hex", cDir.file("prog.hex"));
+  convert({"prog.o"});
+  EXPECT_TRUE(fs::is_symlink(cDir.file("prog.hex")));
+  EXPECT_EQ(contents("out/new.hex"), ":020000040000FA\n" + kSixWordsRecord + ":00000001FF\n");
+
+  fs::remove(cDir.file("prog.hex"));
+  fs::create_symlink("missing/new.hex", cDir.file("prog.hex"));
+  qortest::ProcessResult result = run({"prog.o"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.output, banner() + "Error - Could not open hex file 'prog.hex' for writing.\n" + summary(1));
+  EXPECT_TRUE(fs::is_symlink(cDir.file("prog.hex")));
+  EXPECT_FALSE(fs::exists(cDir.file("missing")));
+}
+
 // The independent reader is only worth something if it rejects bad files.
 TEST_F(QornipTest, SrecordCheckRejectsWrongFiles) {
   if (!hexcheck::srecordAvailable()) GTEST_SKIP() << "srecord is not installed";

@@ -227,6 +227,43 @@ TEST_F(QornipTest, SixteenBitLayoutsStopAboveSixtyFourKWithoutWritingAFile) {
   EXPECT_FALSE(exists("prog.hxh"));
 }
 
+// Byte addresses past 32 bits would wrap around onto address 0, over the
+// reset vector: such a section is refused in every layout, with ranges too,
+// and no hex file is written. A last byte at 0xFFFFFFFF still fits.
+TEST_F(QornipTest, SectionBeyondTheHexAddressesIsRefused) {
+  struct Case {
+    uint32_t romWidthBits;
+    RomPiece piece;
+    std::vector<std::string> switches;
+  };
+  const std::vector<Case> refused = {
+      {kWordMemory, {".far", STYP_CODE, 0x80000000, {0x01, 0x02}}, {}},
+      {kWordMemory, {".far", STYP_CODE, 0x7FFFFFFF, {0x01, 0x02, 0x03}}, {"/a", "INHX8M"}},  // the pad byte
+      {kByteMemory, {".far", STYP_ROMDATA, 0xFFFFFFFF, {0x01, 0x02, 0x03, 0x04}}, {"/r", "0x0-0x1"}},
+      {kWordMemory, {".far", STYP_CODE, 0xFFFFFFFF, {0x01, 0x02}}, {"/a", "INHX8S"}},
+  };
+  for (const Case& c : refused) {
+    write(objectOf("prog.o", c.romWidthBits, {c.piece}));
+    qortest::writeFile(cDir.file("prog.hex"), "an older hex file\n");
+    std::vector<std::string> arguments = c.switches;
+    arguments.push_back("prog.o");
+    qortest::ProcessResult result = run(arguments);
+    EXPECT_EQ(result.exitCode, 1) << c.piece.paddr;
+    EXPECT_EQ(result.output,
+              banner() + "Error - Coff file 'prog.o', section '.far' lies beyond the addresses a hex file can hold.\n" +
+                  summary(1));
+    EXPECT_EQ(contents("prog.hex"), "an older hex file\n");
+    EXPECT_FALSE(exists("prog.hxl"));
+  }
+
+  write(objectOf("prog.o", kWordMemory, {{".top", STYP_CODE, 0x7FFFFFFF, {0x01, 0x02}}}));
+  convert({"prog.o"});
+  EXPECT_EQ(contents("prog.hex"), ":02000004FFFFFC\n:02FFFE000102FE\n:00000001FF\n");
+  write(objectOf("prog.o", kByteMemory, {{".top", STYP_ROMDATA, 0xFFFFFFFF, {0x01}}}));
+  convert({"prog.o"});
+  EXPECT_EQ(contents("prog.hex"), ":02000004FFFFFC\n:01FFFF000100\n:00000001FF\n");
+}
+
 TEST_F(QornipTest, InputInAnotherDirectoryWritesIntoTheCurrentOne) {
   fs::create_directory(cDir.file("sub"));
   write(objectOf("sub/Prog.Obj.o", kWordMemory, kSixWords), "sub/Prog.Obj.o");

@@ -69,7 +69,8 @@ const int kMaxLinkHops = 40;
 std::string fileBehind(const std::string& name) {
   fs::path current = name;
   std::error_code error;
-  for (int hop = 0; hop < kMaxLinkHops && fs::is_symlink(fs::symlink_status(current, error)); ++hop) {
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    if (!fs::is_symlink(fs::symlink_status(current, error))) break;
     const fs::path target = fs::read_symlink(current, error);
     if (error) break;
     current = target.is_absolute() ? target : current.parent_path() / target;

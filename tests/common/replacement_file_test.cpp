@@ -84,7 +84,7 @@ TEST(ReplacementFile, DanglingLinksActAsAPlainOpen) {
   const std::vector<Case> cases = {
       {{{"prog.hex", "new.hex"}}, "prog.hex", "new.hex"},
       {{{"sub/prog.cod", "../out/new.cod"}}, "sub/prog.cod", "out/new.cod"},
-      {{{"prog.lst", "sub/step.lst"}, {"sub/step.lst", "../out/last.lst"}}, "prog.lst", "out/last.lst"},
+      {{{"prog.lst", "sub/a.lst"}, {"sub/a.lst", "../out/b.lst"}}, "prog.lst", "out/b.lst"},
       {{{"prog.o", "missing/new.o"}}, "prog.o", ""},
       {{{"a.lib", "b.lib"}, {"b.lib", "a.lib"}}, "a.lib", ""},
   };

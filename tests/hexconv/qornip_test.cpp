@@ -238,10 +238,13 @@ TEST_F(QornipTest, SectionBeyondTheHexAddressesIsRefused) {
   };
   const std::vector<Case> refused = {
       {kWordMemory, {".far", STYP_CODE, 0x80000000, {0x01, 0x02}}, {}},
-      {kWordMemory, {".far", STYP_CODE, 0x7FFFFFFF, {0x01, 0x02, 0x03}}, {"/a", "INHX8M"}},  // the pad byte
-      {kByteMemory, {".far", STYP_ROMDATA, 0xFFFFFFFF, {0x01, 0x02, 0x03, 0x04}}, {"/r", "0x0-0x1"}},
+      // The pad byte that completes the last word lies beyond.
+      {kWordMemory, {".far", STYP_CODE, 0x7FFFFFFF, {0x01, 0x02, 0x03}}, {"/a", "INHX8M"}},
+      {kByteMemory, {".far", STYP_ROMDATA, 0xFFFFFFFF, {1, 2, 3, 4}}, {"/r", "0x0-0x1"}},
       {kWordMemory, {".far", STYP_CODE, 0xFFFFFFFF, {0x01, 0x02}}, {"/a", "INHX8S"}},
   };
+  const std::string kBeyond =
+      "Error - Coff file 'prog.o', section '.far' lies beyond the addresses a hex file can hold.\n";
   for (const Case& c : refused) {
     write(objectOf("prog.o", c.romWidthBits, {c.piece}));
     qortest::writeFile(cDir.file("prog.hex"), "an older hex file\n");
@@ -249,9 +252,7 @@ TEST_F(QornipTest, SectionBeyondTheHexAddressesIsRefused) {
     arguments.push_back("prog.o");
     qortest::ProcessResult result = run(arguments);
     EXPECT_EQ(result.exitCode, 1) << c.piece.paddr;
-    EXPECT_EQ(result.output,
-              banner() + "Error - Coff file 'prog.o', section '.far' lies beyond the addresses a hex file can hold.\n" +
-                  summary(1));
+    EXPECT_EQ(result.output, banner() + kBeyond + summary(1));
     EXPECT_EQ(contents("prog.hex"), "an older hex file\n");
     EXPECT_FALSE(exists("prog.hxl"));
   }
@@ -380,7 +381,8 @@ TEST_F(QornipTest, HexFileNamedByADanglingLink) {
   fs::create_symlink("missing/new.hex", cDir.file("prog.hex"));
   qortest::ProcessResult result = run({"prog.o"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.output, banner() + "Error - Could not open hex file 'prog.hex' for writing.\n" + summary(1));
+  EXPECT_EQ(result.output,
+            banner() + "Error - Could not open hex file 'prog.hex' for writing.\n" + summary(1));
   EXPECT_TRUE(fs::is_symlink(cDir.file("prog.hex")));
   EXPECT_FALSE(fs::exists(cDir.file("missing")));
 }

@@ -47,7 +47,9 @@ void Memory::printMap(std::ostream& out, int withHeader) const {
   if (allocatedRanges.empty()) writeRow(out, name, startText, endText, "", "", "");
   std::vector<ScnAddr> pieces;
   pieces.reserve(allocatedRanges.size());
-  for (const auto& [secName, piece] : allocatedRanges) pieces.emplace_back(secName, piece.getStart());
+  for (const auto& [secName, piece] : allocatedRanges) {
+    pieces.emplace_back(secName, piece.getStart());
+  }
   std::stable_sort(pieces.begin(), pieces.end());
   bool first = true;
   for (const ScnAddr& piece : pieces) {

@@ -146,9 +146,10 @@ uint32_t Memory::largestHole() const {
 void Memory::forEachFillHole(const FillHoleCallback& callback, void* userData) const {
   if (!cHasFill) return;
   for (const Range& hole : unallocatedRanges) {
-    // Only a span of 2^32 locations wraps to an empty hole; it has no end
-    // to report.
-    if (hole.sizeInBytes() == 0) continue;
+    // A span of 2^32 locations, or an END below START, wraps around the
+    // address space: such a hole has no end to report, and filling it
+    // would ask for gigabytes.
+    if (hole.sizeInBytes() == 0 || hole.getEnd() < hole.getStart()) continue;
     callback(userData, *this, hole.getStart(), hole.getEnd(), fill);
   }
 }

@@ -9,3 +9,7 @@ Linker::Linker() {
 }
 
 Linker::~Linker() = default;
+
+std::string Linker::inputKey(size_t position) const {
+  return std::to_string(position) + ":" + cCoff.at(position)->cName;
+}

@@ -59,6 +59,96 @@ class Linker {
   // The developer's dump of everything held.
   void print(std::ostream& out) const;
 
+  // The link driver: every phase below in its fixed order.
+  int link(std::string& error);
+
+  // The key of an input's per-file records (its parts' loads in the
+  // memories, its symbol base): its position in cCoff with its name, so that
+  // two inputs of one name (x.o and ./x.o, or two libraries' util.o) stay
+  // apart.
+  std::string inputKey(size_t position) const;
+
+  // Input objects and libraries.
+  int findObjectFiles(std::string& error);
+  int findLibraryFiles(std::string& error);
+  int importLibraryMembers(std::string& error);
+
+  // Input consistency checks.
+  int checkProcessors(std::string& error);
+  int checkSectionTypes(std::string& error);
+  int checkMemoryAttributes(std::string& error);
+
+  // Section allocation.
+  int mapSections(std::string& error);
+  int allocateAbsAssigned(std::list<Memory>& memories, const std::string& memoryName,
+                          const std::string& section, uint32_t start, uint32_t length,
+                          int overlay, std::string& error);
+  int allocateAbsUnassigned(std::list<Memory>& memories, const std::string& section,
+                            uint32_t start, uint32_t length, int overlay, std::string& error);
+  int allocateRelAssigned(std::list<Memory>& memories, const std::string& memoryName,
+                          const std::string& section, uint32_t length, int overlay,
+                          std::string& error);
+  int allocateRelUnassigned(std::list<Memory>& memories, const std::string& section,
+                            uint32_t length, int overlay, std::string& error);
+  int allocateInitImage(const std::string& imageName, std::string& error);
+  int stackHasMemory() const;
+  int allocateStack(std::string& error);
+  int cinitHasSection() const;
+  uint32_t cinitSize() const;
+  int allocateCinit(std::string& error);
+  uint32_t toAddressUnits(uint32_t bytes) const;
+  static std::string initSectionName(const std::string& name);
+  static std::string baseSectionName(const std::string& name);
+
+  // Section loading and the initialised-data table.
+  int loadSections(std::string& error);
+  int buildCinit(std::string& error);
+
+  // Symbols, string tables and external resolution.
+  int relocateSymbols(std::string& error);
+  int relocateLineInfo(std::string& error);
+  int mergeStringTbls(std::string& error);
+  void replaceStringTbl(Coff& file, const StringTable& merged,
+                        const std::map<std::string, int>& offsets);
+  int buildExtSymDef(std::string& error);
+  int resolveExternals(std::string& error);
+
+  // Relocation patching, one patcher per core family.
+  int verifyRelocations(std::string& error);
+  int patchSections(std::string& error);
+  int doPatch(uint32_t loadStart, Data& data, const reloc& entry,
+              const std::vector<SymbolEntry>& symTbl, const StringTable& strTbl,
+              std::string& error);
+  int doPatchOstra(uint32_t loadStart, Data& data, const reloc& entry,
+                   const std::vector<SymbolEntry>& symTbl, const StringTable& strTbl,
+                   std::string& error);
+  int doPatchMirel(Data& data, const reloc& entry, const std::vector<SymbolEntry>& symTbl,
+                   const StringTable& strTbl, std::string& error);
+  int doPatchZarn(Data& data, const reloc& entry, const std::vector<SymbolEntry>& symTbl,
+                  const StringTable& strTbl, std::string& error);
+  int doPatchVesk(Data& data, const reloc& entry, const std::vector<SymbolEntry>& symTbl,
+                  const StringTable& strTbl, std::string& error);
+  static void patchBits(Data& d, uint32_t rawOffset, uint32_t value, uint16_t srcBegin,
+                        uint16_t dstBegin, uint16_t width);
+  static void setBit(Data& d, uint32_t bitPos, int flag);
+
+  // The output object.
+  int buildOutputScnNum(std::string& error);
+  int buildOutputSymbolTbl(std::string& error);
+  int buildOutputRawData(std::string& error);
+  int buildOutputLineInfo(std::string& error);
+  int buildOutputStrTbl(std::string& error);
+  int buildOutputScnHdrs(std::string& error);
+  int buildOutputHeader(std::string& error);
+
+  // Fill of unused program memory, and the partial map.
+  void buildOutputHoles();
+  static void fillHoleCallback(void* userData, const Memory& memory, uint32_t start,
+                               uint32_t end, const std::string& fill);
+  void buildOutputHole(const Memory& memory, uint32_t start, uint32_t end,
+                       const std::string& fill);
+  void writeErrorMapFile();
+
   uint32_t cHasMinHeapSize = 0;
   uint32_t cHasStack = 0;
   uint32_t cMinHeapSize = 32;

@@ -9,7 +9,6 @@
 #include "coff.h"
 #include "coff_image_reader.h"
 #include "diagnostics.h"
-#include "file_info.h"
 
 namespace {
 
@@ -30,8 +29,8 @@ constexpr uint64_t MAX_UDATA_BYTES = uint64_t{1} << 16;
 
 class CoffParser {
  public:
-  CoffParser(std::FILE* file, uint64_t baseOffset, const std::string& name)
-      : cReader(file, baseOffset), cCoff(std::make_unique<Coff>()) {
+  CoffParser(BoundedReader& source, uint64_t baseOffset, const std::string& name)
+      : cReader(source, baseOffset), cCoff(std::make_unique<Coff>()) {
     cCoff->cName = name;
   }
 
@@ -313,19 +312,22 @@ class CoffParser {
 
 }  // namespace
 
+std::unique_ptr<Coff> Coff::make(BoundedReader& source, uint64_t baseOffset, const std::string& name) {
+  return CoffParser(source, baseOffset, name).parse();
+}
+
 std::unique_ptr<Coff> Coff::make(std::FILE* file, uint64_t baseOffset, const std::string& name) {
-  return CoffParser(file, baseOffset, name).parse();
+  BoundedReader source(file);
+  return make(source, baseOffset, name);
 }
 
 std::unique_ptr<Coff> Coff::make(const std::string& fileName) {
-  std::FILE* file = isPipe(fileName) ? nullptr : std::fopen(fileName.c_str(), "rb");
-  if (file == nullptr) {
+  BoundedReader source(fileName);
+  if (!source.isOpen()) {
     std::ostringstream message;
     message << "Could not open Coff file '" << fileName << "' for reading.";
     reportStream(SEVERITY_ERROR, MAKE_CONTEXT, message, 0);
     return nullptr;
   }
-  std::unique_ptr<Coff> coff = make(file, 0, fileName);
-  std::fclose(file);
-  return coff;
+  return make(source, 0, fileName);
 }

@@ -14,9 +14,9 @@ endfunction()
 run_step(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR}
   -DCMAKE_CXX_COMPILER=${CLANGXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo
   -DQOR_FUZZ=ON -DQOR_TESTS=OFF -DQOR_SANITIZE=OFF)
-run_step(${CMAKE_COMMAND} --build ${BUILD_DIR} --target fuzz_coff fuzz_archive -j3)
+run_step(${CMAKE_COMMAND} --build ${BUILD_DIR} --target fuzz_coff fuzz_archive fuzz_cod -j3)
 
-foreach(target coff archive)
+foreach(target coff archive cod)
   set(corpus ${SOURCE_DIR}/fuzz/corpus/${target})
   execute_process(COMMAND ${BUILD_DIR}/fuzz/fuzz_${target} -runs=0
       -artifact_prefix=${BUILD_DIR}/ ${corpus}

@@ -317,6 +317,32 @@ void copyExample(const LinkerExample& example, const qortest::ScratchDir& dir) {
   }
 }
 
+// The value of a defined external of the linked object.
+uint32_t definedValue(const Coff& linked, const std::string& name) {
+  for (size_t i = 0; i < linked.cSymTbl.size(); ++i) {
+    const SymbolEntry& symbol = linked.cSymTbl[i];
+    if (linked.cAuxType[i] == AUX_NONE && Coff::isDefinedGlobal(symbol) &&
+        Coff::getName(symbol, linked.cStrTbl) == name) {
+      return symbol.n_value;
+    }
+  }
+  ADD_FAILURE() << name << " is not defined in the linked object";
+  return 0;
+}
+
+// How the listing shows a call to `address`: the address field as the
+// family's call word holds it (a byte address and the fast-return bit on
+// Ostra).
+std::string callText(CoreFamily family, uint32_t address) {
+  const uint32_t field = family == CORE_VESK    ? address & 0x7FF
+                         : family == CORE_MIREL ? address & 0x1FFF
+                         : family == CORE_ZARN  ? address & 0xFF
+                                                : address;
+  std::ostringstream text;
+  text << "CALL      0x" << std::hex << field << (family == CORE_OSTRA ? ",0x0 " : " ");
+  return text.str();
+}
+
 TEST(LinkerExamples, EachLinksAndConvertsWithoutMessages) {
   for (const LinkerExample& example : linkerExamples()) {
     qortest::ScratchDir dir;
@@ -350,6 +376,9 @@ TEST(LinkerExamples, EachLinksAndConvertsWithoutMessages) {
       EXPECT_NE(listing.find(source), std::string::npos) << example.family << ": " << source;
     }
     EXPECT_EQ(listing.find("Illegal Opcode"), std::string::npos) << example.family;
+    // The call in main reaches the routine that the library gave up.
+    const std::string call = callText(procFamily(example.device), definedValue(*linked, "delay"));
+    EXPECT_NE(listing.find(call), std::string::npos) << example.family << ": " << call;
   }
 }
 

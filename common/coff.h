@@ -19,6 +19,8 @@ class ByteSink;
 // The string table: each string under the offset of its first character.
 using StringTable = std::map<int, std::string>;
 
+class BoundedReader;
+
 class Coff {
  public:
   Coff() = default;
@@ -26,11 +28,14 @@ class Coff {
   Coff& operator=(const Coff& other) = default;
   ~Coff() = default;
 
-  // Reading. Both report one error and give no object on failure.
+  // Reading. Each reports one error and gives no object on failure.
   static std::unique_ptr<Coff> make(const std::string& fileName);
   // Parses the image that starts at baseOffset of an open binary file (a
   // library member); the file stays open.
   static std::unique_ptr<Coff> make(std::FILE* file, uint64_t baseOffset,
+                                    const std::string& name);
+  // The same from any source of outside bytes.
+  static std::unique_ptr<Coff> make(BoundedReader& source, uint64_t baseOffset,
                                     const std::string& name);
 
   // Checks every cross-reference, reporting each fault; 1 when all hold.

@@ -8,7 +8,6 @@
 #include "coff.h"
 #include "coff_image_reader.h"
 #include "diagnostics.h"
-#include "file_info.h"
 
 namespace {
 
@@ -29,8 +28,8 @@ constexpr uint64_t MAX_UDATA_BYTES = uint64_t{1} << 16;
 
 class CoffParser {
  public:
-  CoffParser(std::FILE* file, uint64_t baseOffset, const std::string& name)
-      : cReader(file, baseOffset), cCoff(std::make_unique<Coff>()) {
+  CoffParser(BoundedReader& source, uint64_t baseOffset, const std::string& name)
+      : cReader(source, baseOffset), cCoff(std::make_unique<Coff>()) {
     cCoff->cName = name;
   }
 
@@ -310,17 +309,20 @@ class CoffParser {
 
 }  // namespace
 
+std::unique_ptr<Coff> Coff::make(BoundedReader& source, uint64_t baseOffset, const std::string& name) {
+  return CoffParser(source, baseOffset, name).parse();
+}
+
 std::unique_ptr<Coff> Coff::make(std::FILE* file, uint64_t baseOffset, const std::string& name) {
-  return CoffParser(file, baseOffset, name).parse();
+  BoundedReader source(file);
+  return make(source, baseOffset, name);
 }
 
 std::unique_ptr<Coff> Coff::make(const std::string& fileName) {
-  std::FILE* file = isPipe(fileName) ? nullptr : std::fopen(fileName.c_str(), "rb");
-  if (file == nullptr) {
+  BoundedReader source(fileName);
+  if (!source.isOpen()) {
     reportError(MAKE_CONTEXT, "Could not open Coff file '", fileName, "' for reading.");
     return nullptr;
   }
-  std::unique_ptr<Coff> coff = make(file, 0, fileName);
-  std::fclose(file);
-  return coff;
+  return make(source, 0, fileName);
 }

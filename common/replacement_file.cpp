@@ -16,12 +16,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A plain open for writing refuses a directory and an existing file that
-// may not be written; a missing file only needs its directory.
+// A missing file can be created only in a folder that exists.
+bool folderExists(const std::string& name) {
+  const fs::path folder = fs::path(name).parent_path();
+  std::error_code error;
+  return folder.empty() || fs::is_directory(folder, error);
+}
+
+// A plain open for writing refuses a directory, an existing file that may
+// not be written, a name it cannot look up (a loop of links) and a missing
+// file whose folder is missing too.
 bool mayReplace(const std::string& name) {
   std::error_code error;
   fs::file_status status = fs::status(name, error);
-  if (!fs::exists(status)) return true;
+  if (status.type() == fs::file_type::none) return false;
+  if (!fs::exists(status)) return folderExists(name);
   if (fs::is_directory(status)) return false;
   std::FILE* existing = std::fopen(name.c_str(), "r+b");
   if (existing == nullptr) return false;
@@ -49,13 +58,24 @@ int holdPipeWithReader(const std::string& name) {
 #endif
 }
 
-// The file a name stands for: a link is followed, so that the file it points
-// at gets the new contents and the link stays.
+// The system follows at most this many links in one name.
+const int kMaxLinkHops = 40;
+
+// The file a name stands for, as an open finds it: each link is followed (a
+// relative one from the link's own folder), so that the file it points at
+// gets the new contents and the link stays, also when that file does not
+// exist yet. A chain of links that does not end leaves a link, which
+// `mayReplace` refuses.
 std::string fileBehind(const std::string& name) {
+  fs::path current = name;
   std::error_code error;
-  if (!fs::is_symlink(fs::symlink_status(name, error))) return name;
-  const fs::path resolved = fs::weakly_canonical(name, error);
-  return error ? name : resolved.string();
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    if (!fs::is_symlink(fs::symlink_status(current, error))) break;
+    const fs::path target = fs::read_symlink(current, error);
+    if (error) break;
+    current = target.is_absolute() ? target : current.parent_path() / target;
+  }
+  return current.string();
 }
 
 // A file rewritten in place keeps its permissions; so does its replacement.

@@ -2,8 +2,9 @@
 // file destroyed: the new content goes to a temporary beside the target and
 // is moved over it only when complete. Seen from outside, replacing behaves
 // like a plain open for writing: a name that such an open would refuse is
-// refused, a link is written through (the link stays), and the replaced
-// file keeps its permissions.
+// refused, a link is written through (the link stays, and a link to a file
+// not there yet creates that file), and the replaced file keeps its
+// permissions.
 #pragma once
 
 #include <cstdio>
@@ -21,8 +22,9 @@ class ReplacementFile {
   // that `name` stands for or, when that file is a device or a pipe or no
   // temporary fits there (a name at the length limit, a directory we may not
   // add to), that file itself. 0 when `name` is a directory, an existing
-  // file that may not be written, or a pipe that nobody reads (writing into
-  // it would wait for ever).
+  // file that may not be written, a missing file whose folder is missing
+  // too, a loop of links, or a pipe that nobody reads (writing into it would
+  // wait for ever).
   int prepare(const std::string& name);
   // `prepare`, then opens the chosen name for writing, in binary form or,
   // for `textMode`, with the host's line ends.

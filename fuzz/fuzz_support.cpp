@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "coff.h"
 #include "diagnostics.h"
 
 namespace {
@@ -59,6 +60,12 @@ bool runUntilFatal(const std::function<void()>& step) {
   }
   stepRunning = false;
   return finished;
+}
+
+uint64_t sectionBytes(const Coff& object) {
+  uint64_t total = 0;
+  for (const auto& [name, data] : object.cRawData) total += data.size();
+  return total;
 }
 
 std::string scratchPath(const std::string& name) {

@@ -9,7 +9,16 @@
 #include <string>
 #include <vector>
 
+class Coff;
+
 namespace qorfuzz {
+
+// Zero-filled sections may be megabytes long: rewriting objects whose
+// sections add up to more than this is slow without finding more.
+constexpr uint64_t MAX_REWRITTEN_SECTION_BYTES = uint64_t{1} << 20;
+
+// The bytes of all the sections of an object.
+uint64_t sectionBytes(const Coff& object);
 
 // Resets the diagnostics to quiet, counted from zero, for the next input.
 void startInput();

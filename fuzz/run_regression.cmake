@@ -14,16 +14,25 @@ endfunction()
 run_step(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR}
   -DCMAKE_CXX_COMPILER=${CLANGXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo
   -DQOR_FUZZ=ON -DQOR_TESTS=OFF -DQOR_SANITIZE=OFF)
-run_step(${CMAKE_COMMAND} --build ${BUILD_DIR} --target fuzz_coff fuzz_archive -j3)
+# The targets are the fuzz_<name>.cpp files, as fuzz/CMakeLists.txt finds them.
+file(GLOB target_sources ${SOURCE_DIR}/fuzz/fuzz_*.cpp)
+list(REMOVE_ITEM target_sources ${SOURCE_DIR}/fuzz/fuzz_support.cpp)
+set(targets)
+foreach(source ${target_sources})
+  get_filename_component(target ${source} NAME_WE)
+  list(APPEND targets ${target})
+endforeach()
+run_step(${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${targets} -j3)
 
-foreach(target coff archive)
-  set(corpus ${SOURCE_DIR}/fuzz/corpus/${target})
-  execute_process(COMMAND ${BUILD_DIR}/fuzz/fuzz_${target} -runs=0
+foreach(target ${targets})
+  string(REGEX REPLACE "^fuzz_" "" name ${target})
+  set(corpus ${SOURCE_DIR}/fuzz/corpus/${name})
+  execute_process(COMMAND ${BUILD_DIR}/fuzz/${target} -runs=0
       -artifact_prefix=${BUILD_DIR}/ ${corpus}
     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(NOT result EQUAL 0)
-    message(FATAL_ERROR "fuzz_${target} failed on its corpus (${result}):\n${output}")
+    message(FATAL_ERROR "${target} failed on its corpus (${result}):\n${output}")
   endif()
   string(REGEX MATCH "INITED[^\n]*" summary "${output}")
-  message("fuzz_${target}: ${summary}")
+  message("${target}: ${summary}")
 endforeach()

@@ -3,10 +3,10 @@
 // the directory chain is followed at most once per block, and a damaged
 // table is reported instead of read past.
 #include <algorithm>
-#include <fstream>
 #include <functional>
 #include <set>
 
+#include "bounded_reader.h"
 #include "cod.h"
 #include "byte_order.h"
 #include "diagnostics.h"
@@ -17,14 +17,10 @@ const char MAKE_CONTEXT[] = "Cod::make()";
 
 class BlockReader {
  public:
-  explicit BlockReader(const std::string& fileName) : cFile(fileName, std::ios::binary) {
-    if (!cFile) return;
-    cFile.seekg(0, std::ios::end);
-    std::streamoff end = cFile.tellg();
-    cBlockCount = end > 0 ? static_cast<uint64_t>(end) / COD_BLOCK_SIZE : 0;
-  }
+  explicit BlockReader(const std::string& fileName)
+      : cSource(fileName), cBlockCount(cSource.length() / COD_BLOCK_SIZE) {}
 
-  bool isOpen() const { return static_cast<bool>(cFile); }
+  bool isOpen() const { return cSource.isOpen(); }
 
   // Reads whole block `number`; false when the file does not hold it. In a
   // sound file every block is read at most once, and only the blocks that
@@ -34,17 +30,14 @@ class BlockReader {
   bool read(uint32_t number, Block& block) {
     if (number >= cBlockCount || cReads >= std::min<uint64_t>(cBlockCount, COD_MAX_BLOCKS)) return false;
     ++cReads;
-    cFile.clear();
-    cFile.seekg(static_cast<std::streamoff>(number) * static_cast<std::streamoff>(COD_BLOCK_SIZE));
-    cFile.read(reinterpret_cast<char*>(block.data()), COD_BLOCK_SIZE);
-    return static_cast<std::size_t>(cFile.gcount()) == COD_BLOCK_SIZE;
+    return cSource.read(uint64_t{number} * COD_BLOCK_SIZE, COD_BLOCK_SIZE, block.data());
   }
 
   uint64_t blockCount() const { return cBlockCount; }
 
  private:
-  std::ifstream cFile;
-  uint64_t cBlockCount = 0;
+  BoundedReader cSource;
+  uint64_t cBlockCount;
   uint64_t cReads = 0;
 };
 

@@ -97,8 +97,15 @@ void Coff2Cod::createSourceNames(const Coff& coff) {
     if (coff.cSymTbl[index].n_sclass != C_FILE) {
       continue;
     }
+    // A record without a name reads back as an unused one: the names after
+    // it would move up and the line information would name the wrong file.
+    // A file without a name cannot be listed, so nothing refers to it.
+    const std::string name = sourceFileName(coff, index);
+    if (name.empty()) {
+      continue;
+    }
     cFileNum[static_cast<uint32_t>(index)] = static_cast<int>(cSourceName.size());
-    cSourceName.push_back(SourceName(sourceFileName(coff, index)));
+    cSourceName.push_back(SourceName(name));
   }
 }
 
@@ -136,7 +143,12 @@ void Coff2Cod::createSymbols(const Coff& coff) {
         }
       }
     }
+    // A long symbol record without a name reads back as the end of its
+    // block, which would lose every long symbol after it.
     const std::string name = Coff::getName(entry, coff.cStrTbl);
+    if (name.empty()) {
+      continue;
+    }
     cSymbol.push_back(Symbol(name, static_cast<uint8_t>(type), static_cast<uint16_t>(entry.n_value)));
     cLongSymbol.push_back(LongSymbol(name, type, entry.n_value));
   }

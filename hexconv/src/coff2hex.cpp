@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "diagnostics.h"
 #include "file_info.h"
 
 namespace {
@@ -9,8 +10,28 @@ namespace {
 // An object in the older layout has no optional header and so no word width.
 const uint16_t kOptionalHeaderSize = OptionalHeader::SIZE;
 
+const uint64_t kHexAddressEnd = uint64_t{1} << 32;
+
 uint32_t bytesPerAddressOf(const OptionalHeader& header) {
   return static_cast<uint32_t>((static_cast<uint64_t>(header.rom_width_bits) + 7) / 8);
+}
+
+// One past the byte address of the section's last byte, in 64 bits so that
+// nothing wraps. The last pair of bytes lies where the range selection puts
+// it (never below where the whole section puts it): two bytes, but for the
+// odd byte that ends a section on a byte-addressed memory.
+uint64_t byteAddressEnd(const RomSection& section, uint32_t bytesPerAddress) {
+  const uint64_t size = section.bytes.size();
+  const uint64_t lastPair = (size + 1) / 2 - 1;
+  const uint64_t step = bytesPerAddress == 1 ? 2 : 1;
+  const uint64_t lastPairBytes = bytesPerAddress == 1 && size % 2 != 0 ? 1 : 2;
+  return uint64_t{bytesPerAddress} * (section.paddr + step * lastPair) + lastPairBytes;
+}
+
+// Byte addresses of a hex file have 32 bits: beyond them a section would wrap
+// around onto the lowest addresses, over the reset vector.
+bool fitsHexAddresses(const RomSection& section, uint32_t bytesPerAddress) {
+  return section.bytes.size() == 0 || byteAddressEnd(section, bytesPerAddress) <= kHexAddressEnd;
 }
 
 }  // namespace
@@ -28,6 +49,7 @@ std::vector<RomSection> Coff2Hex::romSections(Coff& coff) {
     const uint8_t type = Coff::sectionType(header);
     if (type != SECTION_CODE && type != SECTION_ROMDATA) continue;
     RomSection section;
+    section.name = name;
     section.paddr = header.s_paddr;
     auto raw = coff.cRawData.find(name);
     if (raw != coff.cRawData.end()) section.bytes = std::move(raw->second);
@@ -39,7 +61,16 @@ std::vector<RomSection> Coff2Hex::romSections(Coff& coff) {
 Coff2Hex* Coff2Hex::convert(Coff& coff, const std::vector<AddrRange>& ranges) {
   if (coff.cFileHdr.f_opthdr != kOptionalHeaderSize) return nullptr;
   cFileBaseName = FileInfo(coff.cName).baseName();
-  return convertSections(romSections(coff), bytesPerAddressOf(coff.cOptHdr), ranges);
+  std::vector<RomSection> sections = romSections(coff);
+  const uint32_t bytesPerAddress = bytesPerAddressOf(coff.cOptHdr);
+  for (const RomSection& section : sections) {
+    if (!fitsHexAddresses(section, bytesPerAddress)) {
+      reportError("Coff2Hex::convert()", "Coff file '", coff.cName, "', section '", section.name,
+                  "' lies beyond the addresses a hex file can hold.");
+      return nullptr;
+    }
+  }
+  return convertSections(std::move(sections), bytesPerAddress, ranges);
 }
 
 Coff2Hex* Coff2Hex::convertSections(std::vector<RomSection> sections, uint32_t bytesPerAddress,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "addr_range.h"
@@ -11,18 +12,21 @@
 #include "data.h"
 #include "hex.h"
 
-// The bytes of one code or romdata section and its program-memory address.
+// The bytes of one code or romdata section, its program-memory address and
+// its name (for messages).
 struct RomSection {
   uint32_t paddr = 0;
   Data bytes;
+  std::string name;
 };
 
 class Coff2Hex : public Hex {
  public:
   // Fills the image from `coff`, taking the bytes of its program-memory
   // sections over (the image is held once); the converter itself, or null
-  // when ranges were given and nothing fell inside them, or when the object
-  // does not say how wide its program words are.
+  // when ranges were given and nothing fell inside them, when the object
+  // does not say how wide its program words are, or when a section lies
+  // beyond the addresses of a hex file (reported).
   Coff2Hex* convert(Coff& coff, const std::vector<AddrRange>& ranges);
   // The selection on sections already taken from an object, with
   // `bytesPerAddress` bytes at each program-memory address.

@@ -4,17 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "archive_test_helpers.h"
+#include "file_size_limit.h"
 #include "unblocked_pipe.h"
 
 using namespace archivetest;
+using qortest::FileSizeLimit;
 using qortest::ScratchDir;
 
 namespace {
@@ -29,27 +29,6 @@ std::unique_ptr<Archive> readBytes(const ScratchDir& dir, const Bytes& bytes,
 Bytes objectImage(const std::string& name, const std::vector<std::string>& globals) {
   return objectDefining(name, globals).image();
 }
-
-// Limits the size of files this process writes, so that a write fails at a
-// chosen byte; the signal that would end the process is ignored meanwhile.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &cOld);
-    cOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = cOld;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &cOld);
-    std::signal(SIGXFSZ, cOldHandler);
-  }
-
- private:
-  rlimit cOld{};
-  void (*cOldHandler)(int);
-};
 
 std::vector<std::string> filesIn(const std::string& directory) {
   std::vector<std::string> names;

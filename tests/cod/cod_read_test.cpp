@@ -7,6 +7,7 @@
 
 #include "cod_test_support.h"
 #include "process_runner.h"
+#include "unblocked_pipe.h"
 
 using codtest::CapturedOutput;
 
@@ -75,6 +76,17 @@ TEST(CodRead, MissingAndEmptyFiles) {
   }
   EXPECT_EQ(readBack(dir, ""), badFile(dir, "a properly formed first directory."));
   EXPECT_EQ(readBack(dir, std::string(511, '\0')), badFile(dir, "a properly formed first directory."));
+}
+
+// A reader of a pipe would wait for a writer that may never come, and the
+// blocks are read with seeks that a pipe cannot do.
+TEST(CodRead, APipeIsNotOpened) {
+  qortest::ScratchDir dir;
+  const std::string path = dir.file("pipe.cod");
+  qortest::UnblockedPipe pipe(path);
+  CapturedOutput captured;
+  EXPECT_EQ(Cod::make(path), nullptr);
+  EXPECT_EQ(captured.errors(), "Error - Could not open Cod file '" + path + "' for reading.\n");
 }
 
 TEST(CodRead, EveryTruncationIsReported) {

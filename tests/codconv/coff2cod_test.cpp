@@ -92,6 +92,45 @@ TEST_F(Coff2CodTest, SourceNamesNumberEveryFileSymbol) {
   EXPECT_EQ(cod.cFileNum, numbers);
 }
 
+// A hand-made object may name a symbol with nothing (a first byte of 0 in a
+// name kept inline) and a ".file" symbol without its auxiliary entry names no
+// file. A long symbol record without a name would end its block on reading,
+// and a source name record without a name would read as unused and move the
+// names after it: such names are left out, and the file reads back whole.
+TEST_F(Coff2CodTest, EmptyNamesAreLeftOutSoThatTheFileReadsBackWhole) {
+  ObjectBuilder builder = objectFor(kWordDevice, "empty.o");
+  builder.code(".code").at(0).bytes({0, 0});
+  builder.fileSymbol("a.asm").symbol(".file", 0, N_DEBUG, C_FILE).fileSymbol("b.asm");
+  builder.global("first_long_symbol", 1, 1).global("unnamed", 2, 1);
+  builder.global("third_long_symbol", 3, 1).symbol("tbl", 4, 1, C_STAT);
+  coff = builder.coff();
+  for (SymbolEntry& entry : coff->cSymTbl) {
+    if (Coff::getName(entry, coff->cStrTbl) != "unnamed") continue;
+    entry._n_name = NameField();
+    entry._n_name.bytes[1] = 'x';  // not all four first bytes 0: an inline name, and an empty one
+  }
+  ASSERT_EQ(cod.convert(*coff, 0, 1), &cod);
+
+  const std::list<LongSymbol> longSymbols = {
+      LongSymbol("first_long_symbol", COD_SYMBOL_TYPE_ADDRESS, 1),
+      LongSymbol("third_long_symbol", COD_SYMBOL_TYPE_ADDRESS, 3),
+      LongSymbol("tbl", COD_SYMBOL_TYPE_ADDRESS, 4)};
+  EXPECT_EQ(cod.cLongSymbol, longSymbols);
+  EXPECT_EQ(cod.cSymbol.size(), 3u);
+  EXPECT_EQ(cod.cSourceName, (std::list<SourceName>{SourceName("a.asm"), SourceName("b.asm")}));
+  const std::map<uint32_t, int> numbers = {{0, 0}, {3, 1}};
+  EXPECT_EQ(cod.cFileNum, numbers);
+
+  qortest::ScratchDir dir;
+  cod.preWrite();
+  ASSERT_EQ(cod.write(dir.file("empty.cod")), 1);
+  const std::unique_ptr<Cod> read = Cod::make(dir.file("empty.cod"));
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->cLongSymbol, longSymbols);
+  EXPECT_EQ(read->cSymbol, cod.cSymbol);
+  EXPECT_EQ(read->cSourceName, cod.cSourceName);
+}
+
 TEST_F(Coff2CodTest, WordAddressesBecomeByteAddresses) {
   ObjectBuilder builder = objectFor(kWordDevice, "mem.o");
   builder.code("a").at(0x1000).bytes({1, 2, 3, 4});

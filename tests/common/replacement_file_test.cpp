@@ -9,6 +9,8 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <utility>
+#include <vector>
 
 #include "process_runner.h"
 
@@ -66,6 +68,56 @@ TEST(ReplacementFile, WritesThroughALinkAndRefusesADirectory) {
   EXPECT_EQ(refused.open(dir.file("out.cod")), 0);
   EXPECT_EQ(refused.file(), nullptr);
   EXPECT_TRUE(fs::is_directory(dir.file("out.cod")));
+}
+
+// A link whose file is not there yet is written as a plain open would write
+// it: the file is created where the link points (a relative link from the
+// link's own folder, through every link of a chain) and the link stays. A
+// link into a folder that does not exist, or a loop of links, is refused and
+// nothing changes.
+TEST(ReplacementFile, DanglingLinksActAsAPlainOpen) {
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> links;  // name, target
+    std::string output;
+    std::string created;  // empty: refused
+  };
+  const std::vector<Case> cases = {
+      {{{"prog.hex", "new.hex"}}, "prog.hex", "new.hex"},
+      {{{"sub/prog.cod", "../out/new.cod"}}, "sub/prog.cod", "out/new.cod"},
+      {{{"prog.lst", "sub/a.lst"}, {"sub/a.lst", "../out/b.lst"}}, "prog.lst", "out/b.lst"},
+      {{{"prog.o", "missing/new.o"}}, "prog.o", ""},
+      {{{"a.lib", "b.lib"}, {"b.lib", "a.lib"}}, "a.lib", ""},
+  };
+  for (const Case& c : cases) {
+    qortest::ScratchDir dir;
+    fs::create_directory(dir.file("sub"));
+    fs::create_directory(dir.file("out"));
+    for (const auto& [name, target] : c.links) fs::create_symlink(target, dir.file(name));
+    {
+      ReplacementFile output;
+      const int opened = output.open(dir.file(c.output));
+      EXPECT_EQ(opened, c.created.empty() ? 0 : 1) << c.output;
+      if (opened) {
+        ASSERT_EQ(output.writeText("new"), 1);
+        ASSERT_EQ(output.commit(), 1);
+      }
+    }
+    for (const auto& [name, target] : c.links) EXPECT_TRUE(fs::is_symlink(dir.file(name))) << name;
+    if (!c.created.empty()) {
+      EXPECT_EQ(readFile(dir.file(c.created)), "new") << c.output;
+    }
+    // Nothing but the links and the created file: no temporary left behind.
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+      files += entry.symlink_status().type() != fs::file_type::directory;
+    }
+    EXPECT_EQ(files, c.links.size() + (c.created.empty() ? 0 : 1)) << c.output;
+  }
+  // The name that prepare refuses is the one that open refuses.
+  qortest::ScratchDir dir;
+  fs::create_symlink("missing/new.cod", dir.file("prog.cod"));
+  ReplacementFile output;
+  EXPECT_EQ(output.prepare(dir.file("prog.cod")), 0);
 }
 
 TEST(ReplacementFile, NameWithNoRoomForATemporaryIsWrittenDirectly) {

@@ -229,6 +229,44 @@ TEST_F(QornipTest, SixteenBitLayoutsStopAboveSixtyFourKWithoutWritingAFile) {
   EXPECT_FALSE(exists("prog.hxh"));
 }
 
+// Byte addresses past 32 bits would wrap around onto address 0, over the
+// reset vector: such a section is refused in every layout, with ranges too,
+// and no hex file is written. A last byte at 0xFFFFFFFF still fits.
+TEST_F(QornipTest, SectionBeyondTheHexAddressesIsRefused) {
+  struct Case {
+    uint32_t romWidthBits;
+    RomPiece piece;
+    std::vector<std::string> switches;
+  };
+  const std::vector<Case> refused = {
+      {kWordMemory, {".far", STYP_CODE, 0x80000000, {0x01, 0x02}}, {}},
+      // The pad byte that completes the last word lies beyond.
+      {kWordMemory, {".far", STYP_CODE, 0x7FFFFFFF, {0x01, 0x02, 0x03}}, {"/a", "INHX8M"}},
+      {kByteMemory, {".far", STYP_ROMDATA, 0xFFFFFFFF, {1, 2, 3, 4}}, {"/r", "0x0-0x1"}},
+      {kWordMemory, {".far", STYP_CODE, 0xFFFFFFFF, {0x01, 0x02}}, {"/a", "INHX8S"}},
+  };
+  const std::string kBeyond =
+      "Error - Coff file 'prog.o', section '.far' lies beyond the addresses a hex file can hold.\n";
+  for (const Case& c : refused) {
+    write(objectOf("prog.o", c.romWidthBits, {c.piece}));
+    qortest::writeFile(cDir.file("prog.hex"), "an older hex file\n");
+    std::vector<std::string> arguments = c.switches;
+    arguments.push_back("prog.o");
+    qortest::ProcessResult result = run(arguments);
+    EXPECT_EQ(result.exitCode, 1) << c.piece.paddr;
+    EXPECT_EQ(result.output, banner() + kBeyond + summary(1));
+    EXPECT_EQ(contents("prog.hex"), "an older hex file\n");
+    EXPECT_FALSE(exists("prog.hxl"));
+  }
+
+  write(objectOf("prog.o", kWordMemory, {{".top", STYP_CODE, 0x7FFFFFFF, {0x01, 0x02}}}));
+  convert({"prog.o"});
+  EXPECT_EQ(contents("prog.hex"), ":02000004FFFFFC\n:02FFFE000102FE\n:00000001FF\n");
+  write(objectOf("prog.o", kByteMemory, {{".top", STYP_ROMDATA, 0xFFFFFFFF, {0x01}}}));
+  convert({"prog.o"});
+  EXPECT_EQ(contents("prog.hex"), ":02000004FFFFFC\n:01FFFF000100\n:00000001FF\n");
+}
+
 TEST_F(QornipTest, InputInAnotherDirectoryWritesIntoTheCurrentOne) {
   fs::create_directory(cDir.file("sub"));
   write(objectOf("sub/Prog.Obj.o", kWordMemory, kSixWords), "sub/Prog.Obj.o");
@@ -328,6 +366,27 @@ TEST_F(QornipTest, HexFileThatCannotBeOpened) {
   qortest::ProcessResult result = run({"prog.o"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.output, banner() + "Error - Could not open hex file 'prog.hex' for writing.\n" + summary(1));
+}
+
+// A hex file name that is a link to a file not there yet: the file is
+// created where the link points and the link stays. A link into a folder
+// that does not exist is refused, as a plain open would refuse it.
+TEST_F(QornipTest, HexFileNamedByADanglingLink) {
+  write(objectOf("prog.o", kWordMemory, kSixWords));
+  fs::create_directory(cDir.file("out"));
+  fs::create_symlink("out/new.hex", cDir.file("prog.hex"));
+  convert({"prog.o"});
+  EXPECT_TRUE(fs::is_symlink(cDir.file("prog.hex")));
+  EXPECT_EQ(contents("out/new.hex"), ":020000040000FA\n" + kSixWordsRecord + ":00000001FF\n");
+
+  fs::remove(cDir.file("prog.hex"));
+  fs::create_symlink("missing/new.hex", cDir.file("prog.hex"));
+  qortest::ProcessResult result = run({"prog.o"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.output,
+            banner() + "Error - Could not open hex file 'prog.hex' for writing.\n" + summary(1));
+  EXPECT_TRUE(fs::is_symlink(cDir.file("prog.hex")));
+  EXPECT_FALSE(fs::exists(cDir.file("missing")));
 }
 
 // The independent reader is only worth something if it rejects bad files.

@@ -1,0 +1,15 @@
+// The Linker's life: made once before the command line is read, it owns the
+// input objects and libraries until the run ends.
+#include "linker.h"
+
+Linker::Linker() {
+  // The output starts as a laid-out empty object, so that its file header
+  // holds the magic, zero counts and a time stamp before any phase runs.
+  cOutput.preWrite();
+}
+
+Linker::~Linker() = default;
+
+std::string Linker::inputKey(size_t position) const {
+  return std::to_string(position) + ":" + cCoff.at(position)->cName;
+}

@@ -1,0 +1,39 @@
+// The link driver: the phases of a link in their one fixed order, stopping
+// at the first that fails. A phase that fails has either reported its own
+// message or left it in `error` for the caller.
+#include "linker.h"
+#include "map_file.h"
+
+int Linker::link(std::string& error) {
+  if (cOutputFile.empty()) cOutputFile = "a.out";
+  if (!findObjectFiles(error) || !findLibraryFiles(error) || !importLibraryMembers(error) ||
+      !checkProcessors(error) || !checkSectionTypes(error) || !checkMemoryAttributes(error))
+    return 0;
+  // The partial map is written whether or not every section found a place:
+  // after a failure it is what shows the user why.
+  const int mapped = mapSections(error);
+  writeErrorMapFile();
+  if (!mapped) return 0;
+  if (!loadSections(error) || !buildCinit(error) || !relocateSymbols(error) ||
+      !relocateLineInfo(error))
+    return 0;
+  // The merge never stops the link; its own error text keeps anything it
+  // leaves from being reported for a later phase.
+  std::string mergeError;
+  mergeStringTbls(mergeError);
+  if (!buildExtSymDef(error) || !resolveExternals(error) || !verifyRelocations(error) ||
+      !patchSections(error) || !buildOutputScnNum(error) || !buildOutputSymbolTbl(error) ||
+      !buildOutputRawData(error) || !buildOutputLineInfo(error) || !buildOutputStrTbl(error) ||
+      !buildOutputScnHdrs(error) || !buildOutputHeader(error))
+    return 0;
+  buildOutputHoles();
+  cOutput.preWrite();
+  if (!cOutput.verify()) {
+    error = "Internal Coff output file is corrupt.";
+    return 0;
+  }
+  if (!cOutput.write()) return 0;
+  // The full map replaces the partial one of the same name.
+  if (!cMapFile.empty() && !MapFile().write(cMapFile, cOutput, programSize())) return 0;
+  return 1;
+}

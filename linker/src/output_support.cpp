@@ -1,0 +1,22 @@
+#include "output_support.h"
+
+#include "qassert.h"
+
+std::string imageSectionName(const std::string& name) { return name + "_i"; }
+
+int appendString(StringTable& strTbl, const std::string& text) {
+  int offset = 4;
+  if (!strTbl.empty()) {
+    const auto& [lastOffset, lastText] = *strTbl.rbegin();
+    offset = lastOffset + static_cast<int>(lastText.size()) + 1;
+  }
+  strTbl[offset] = text;
+  return offset;
+}
+
+const Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
+                              const std::string& name) {
+  const auto found = scnMem.find(name);
+  QOR_ASSERT(found != scnMem.end() && found->second != nullptr);
+  return *found->second;
+}

@@ -1,0 +1,27 @@
+// Small pieces that the builders of the output object and the fill share:
+// the names the linker gives to sections of its own, the string table that
+// long names need, and the memory a section was placed in.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "coff.h"
+#include "memtarg.h"
+
+// Names up to this length are kept inline in a section header.
+constexpr size_t kInlineNameLength = 8;
+
+// The section that carries an idata section's initial values in program
+// memory.
+std::string imageSectionName(const std::string& name);
+
+// Adds text behind the last string of the table (at 4 in an empty one), so
+// that the offsets stay those at which the writer will put the strings.
+// Returns the offset.
+int appendString(StringTable& strTbl, const std::string& text);
+
+// The memory that allocation gave to a section. Every output section has
+// one by then; a missing one is a fault of the link's own phases.
+const Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
+                              const std::string& name);

@@ -1,0 +1,173 @@
+// The attribute directives of a command file (CODEPAGE, DATABANK, SHAREBANK,
+// ACCESSBANK, SECTION, STACK, HEAP): KEY=value words, each key at most once.
+// Whatever is wrong with such a line, the message is the same one text
+// naming the directive and the place.
+#include <initializer_list>
+#include <map>
+#include <string>
+
+#include "memtarg.h"
+#include "parser.h"
+#include "text_helpers.h"
+#include "value_records.h"
+
+namespace {
+
+const char* const kProtected = "PROTECTED";
+
+// The words of one directive line, by key.
+struct Attributes {
+  std::map<std::string, std::string> values;
+  int isProtected = 0;
+
+  int has(const std::string& key) const { return values.count(key) ? 1 : 0; }
+  std::string operator[](const std::string& key) const {
+    auto value = values.find(key);
+    return value == values.end() ? std::string() : value->second;
+  }
+};
+
+// Reads the line's remaining words. 0 for a word without '=' (other than a
+// first PROTECTED where allowed), an empty value, a key not in `keys` or a
+// key given twice.
+int readAttributes(std::istream& words, std::initializer_list<const char*> keys,
+                   int protectedAllowed, Attributes& attributes) {
+  for (std::string word; words >> word;) {
+    if (protectedAllowed && word == kProtected) {
+      if (attributes.isProtected) return 0;
+      attributes.isProtected = 1;
+      continue;
+    }
+    const std::string::size_type equals = word.find('=');
+    if (equals == std::string::npos || equals + 1 == word.size()) return 0;
+    const std::string key = word.substr(0, equals);
+    bool known = false;
+    for (const char* allowed : keys) known = known || key == allowed;
+    if (!known || !attributes.values.emplace(key, word.substr(equals + 1)).second) return 0;
+  }
+  return 1;
+}
+
+bool isDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool isHexDigit(char c) {
+  return isDecimalDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// A number as parseNumber reads it, with nothing left over: decimal digits,
+// or "0x" (or "0X") and hexadecimal digits. Text that merely begins with a
+// number, or holds none, would otherwise give an address no one wrote.
+bool isWholeNumber(const std::string& text) {
+  std::string::size_type first = 0;
+  bool (*isDigit)(char) = isDecimalDigit;
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    first = 2;
+    isDigit = isHexDigit;
+  }
+  if (first == text.size()) return false;
+  for (std::string::size_type i = first; i < text.size(); ++i) {
+    if (!isDigit(text[i])) return false;
+  }
+  return true;
+}
+
+// A hexadecimal FILL value is widened to whole 16-bit words, so that the
+// fill phase can take it four digits at a time.
+std::string padFill(std::string fill) {
+  if (fill.size() <= 2 || (fill[1] != 'x' && fill[1] != 'X')) return fill;
+  while ((fill.size() - 2) % 4 != 0) fill = "0x0" + fill.substr(2);
+  return fill;
+}
+
+}  // namespace
+
+int Parser::readMemory(std::istream& words, const std::string& keyword, const std::string& path,
+                       int line, uint8_t memType, Memory& memory, std::string& error) {
+  cWorkBuffer = std::to_string(line);
+  Attributes attributes;
+  const bool isCodePage = keyword == "CODEPAGE";
+  const int valid =
+      (isCodePage ? readAttributes(words, {"NAME", "START", "END", "FILL"}, 1, attributes)
+                  : readAttributes(words, {"NAME", "START", "END"}, 1, attributes)) &&
+      attributes.has("NAME") && isWholeNumber(attributes["START"]) &&
+      isWholeNumber(attributes["END"]) &&
+      (!attributes.has("FILL") || isWholeNumber(attributes["FILL"]));
+  const uint32_t start = valid ? parseNumber(attributes["START"]) : 0;
+  const uint32_t end = valid ? parseNumber(attributes["END"]) : 0;
+  // The memory model needs at least one location in every memory.
+  if (!valid || end < start) {
+    error = "Invalid attributes for " + keyword + " in '" + path + ":" + cWorkBuffer + "'";
+    return 0;
+  }
+  memory = Memory(attributes["NAME"], start, end, memType, attributes.isProtected,
+                  attributes.has("FILL"), padFill(attributes["FILL"]));
+  return 1;
+}
+
+int Parser::readSection(std::istream& words, const std::string& path, int line,
+                        SectionDesc& section, std::string& error) {
+  cWorkBuffer = std::to_string(line);
+  Attributes attributes;
+  if (!readAttributes(words, {"NAME", "ROM", "RAM"}, 0, attributes) || !attributes.has("NAME") ||
+      (!attributes.has("ROM") && !attributes.has("RAM"))) {
+    error = "Invalid attributes for SECTION in '" + path + ":" + cWorkBuffer + "'";
+    return 0;
+  }
+  section = SectionDesc(attributes["NAME"], attributes["ROM"], attributes["RAM"]);
+  return 1;
+}
+
+int Parser::readStack(std::istream& words, const std::string& path, int line, StackDesc& stack,
+                      std::string& error) {
+  cWorkBuffer = std::to_string(line);
+  Attributes attributes;
+  if (!readAttributes(words, {"SIZE", "RAM"}, 0, attributes) ||
+      !isWholeNumber(attributes["SIZE"])) {
+    error = "Invalid attributes for STACK in '" + path + ":" + cWorkBuffer + "'";
+    return 0;
+  }
+  stack = StackDesc(parseNumber(attributes["SIZE"]), attributes["RAM"]);
+  return 1;
+}
+
+int Parser::readHeap(std::istream& words, const std::string& path, int line, uint32_t& size,
+                     std::string& error) {
+  cWorkBuffer = std::to_string(line);
+  Attributes attributes;
+  if (!readAttributes(words, {"MINSIZE"}, 0, attributes) ||
+      !isWholeNumber(attributes["MINSIZE"])) {
+    error = "Invalid attributes for HEAP in '" + path + ":" + cWorkBuffer + "'";
+    return 0;
+  }
+  size = parseNumber(attributes["MINSIZE"]);
+  return 1;
+}
+
+Memory Parser::parseMemory(std::istream& words, const std::string& keyword,
+                           const std::string& path, int line, uint8_t memType) {
+  Memory memory;
+  std::string error;
+  if (!readMemory(words, keyword, path, line, memType, memory, error)) usage(error);
+  return memory;
+}
+
+SectionDesc Parser::parseSection(std::istream& words, const std::string& path, int line) {
+  SectionDesc section;
+  std::string error;
+  if (!readSection(words, path, line, section, error)) usage(error);
+  return section;
+}
+
+StackDesc Parser::parseStack(std::istream& words, const std::string& path, int line) {
+  StackDesc stack;
+  std::string error;
+  if (!readStack(words, path, line, stack, error)) usage(error);
+  return stack;
+}
+
+uint32_t Parser::parseHeap(std::istream& words, const std::string& path, int line) {
+  uint32_t size = 0;
+  std::string error;
+  if (!readHeap(words, path, line, size, error)) usage(error);
+  return size;
+}

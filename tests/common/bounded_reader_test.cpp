@@ -1,0 +1,106 @@
+// The checked reads every reader of outside bytes goes through: the same
+// bounds from a file opened by name, an open file and bytes in memory, and
+// nothing allocated for a read that cannot fit.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bounded_reader.h"
+#include "process_runner.h"
+#include "unblocked_pipe.h"
+
+namespace {
+
+const std::string kText = "0123456789";
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Each kind of source over kText, read by `check`.
+void forEachSource(const std::function<void(BoundedReader&, const char*)>& check) {
+  qortest::ScratchDir dir;
+  const std::string path = dir.file("ten.bin");
+  qortest::writeFile(path, kText);
+  {
+    BoundedReader byName(path);
+    check(byName, "opened by name");
+  }
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  ASSERT_TRUE(file);
+  {
+    BoundedReader openFile(file.get());
+    check(openFile, "open file");
+  }
+  // The caller's file is still open and usable.
+  EXPECT_EQ(std::fseek(file.get(), 3, SEEK_SET), 0);
+  EXPECT_EQ(std::fgetc(file.get()), '3');
+  BoundedReader image(std::vector<uint8_t>(kText.begin(), kText.end()));
+  check(image, "image");
+}
+
+std::string text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+}  // namespace
+
+TEST(BoundedReader, ReadsOnlyWhatIsThere) {
+  struct Case {
+    uint64_t offset;
+    uint64_t count;
+    bool read;
+  };
+  const Case cases[] = {
+      {0, 10, true},          {3, 4, true},           {9, 1, true},        {10, 0, true},
+      {0, 0, true},           {10, 1, false},         {0, 11, false},      {9, 2, false},
+      {11, 0, false},         {UINT64_MAX, 1, false}, {1, UINT64_MAX, false},
+      {UINT64_MAX, UINT64_MAX, false},
+  };
+  forEachSource([&](BoundedReader& reader, const char* source) {
+    EXPECT_TRUE(reader.isOpen()) << source;
+    EXPECT_EQ(reader.length(), 10u) << source;
+    for (const Case& c : cases) {
+      EXPECT_EQ(reader.fits(c.offset, c.count), c.read) << source << " " << c.offset << "+" << c.count;
+      std::vector<uint8_t> bytes = {'x'};
+      EXPECT_EQ(reader.read(c.offset, c.count, bytes), c.read) << source << " " << c.offset;
+      // A refused read leaves the buffer as it was: nothing was allocated.
+      EXPECT_EQ(text(bytes), c.read ? kText.substr(c.offset, c.count) : "x") << source << " " << c.offset;
+    }
+    uint8_t two[2] = {};
+    ASSERT_TRUE(reader.read(8, 2, two)) << source;
+    EXPECT_EQ(two[0], '8');
+    EXPECT_EQ(two[1], '9');
+  });
+}
+
+TEST(BoundedReader, ReadsAWholeFileUpToALimit) {
+  forEachSource([](BoundedReader& reader, const char* source) {
+    std::vector<uint8_t> bytes = {'x'};
+    EXPECT_FALSE(reader.readAll(9, bytes)) << source;
+    EXPECT_EQ(text(bytes), "x") << source;
+    EXPECT_TRUE(reader.readAll(10, bytes)) << source;
+    EXPECT_EQ(text(bytes), kText) << source;
+  });
+  BoundedReader empty(std::vector<uint8_t>{});
+  std::vector<uint8_t> bytes = {'x'};
+  EXPECT_TRUE(empty.readAll(0, bytes));
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(empty.read(0, 1, bytes));
+}
+
+TEST(BoundedReader, OpensNeitherAMissingFileNorAPipe) {
+  qortest::ScratchDir dir;
+  BoundedReader missing(dir.file("missing.bin"));
+  EXPECT_FALSE(missing.isOpen());
+  EXPECT_EQ(missing.length(), 0u);
+  const std::string path = dir.file("pipe.bin");
+  qortest::UnblockedPipe pipe(path);
+  BoundedReader piped(path);
+  EXPECT_FALSE(piped.isOpen());
+  std::vector<uint8_t> bytes;
+  EXPECT_FALSE(piped.readAll(100, bytes));
+}

@@ -40,12 +40,17 @@ void removeMembers(Archive& archive, const std::vector<bool>& marked) {
   archive.cMembers.resize(kept);
 }
 
-// The member's time stamp as ctime text without its line end.
+// The member's time stamp as ctime text without its line end. The zone is
+// read once: ctime reads it again for every call, a look at the zone file
+// for each member of the library.
 std::string timeStampText(uint32_t stamp) {
+  static const bool zoneRead = (tzset(), true);
+  (void)zoneRead;
   std::time_t time = static_cast<std::time_t>(stamp);
-  const char* text = std::ctime(&time);
-  if (text == nullptr) return std::string();
-  std::string result = text;
+  std::tm local;
+  char buffer[64];
+  if (localtime_r(&time, &local) == nullptr || asctime_r(&local, buffer) == nullptr) return std::string();
+  std::string result = buffer;
   if (!result.empty() && result.back() == '\n') result.pop_back();
   return result;
 }

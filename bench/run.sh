@@ -114,3 +114,7 @@ for step in create list delete replace extract; do
 done
 
 # --- qorlan: the linker's rows are to come here ------------------------------
+# Its inputs (objects with many symbols and relocations, libraries of
+# thousands of members, full program memories) are to be made by a further
+# kind of the generator (bench/generate_inputs.cpp), then timed with
+# best_time at 1x and 8x and printed with row, next to cat of the inputs.

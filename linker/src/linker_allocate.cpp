@@ -35,26 +35,6 @@ DescIndex indexByName(const std::list<SectionDesc>& descs) {
   return index;
 }
 
-bool isMadeByLinker(const Linker& linker, const std::string& name) {
-  if (name == linker.cCinitScnName) return true;
-  if (linker.cHasStack && name == linker.cStackScnName) return true;
-  const size_t length = name.size();
-  return length >= 2 && name.compare(length - 2, 2, "_i") == 0 &&
-         valueOf(linker.cScnType, name.substr(0, length - 2)) == kIdata;
-}
-
-// An input section under the name of one the linker makes would be placed
-// twice; refuse it rather than let the two take each other's place.
-int refuseMadeNames(const Linker& linker, std::string& error) {
-  for (const auto& entry : linker.cScnAbs) {
-    if (!isMadeByLinker(linker, entry.first)) continue;
-    error = "section '" + entry.first +
-            "' can not be linked: the linker creates a section of that name.";
-    return 0;
-  }
-  return 1;
-}
-
 void traceDesc(const char* kind, const SectionDesc& desc) {
   if (!traceOn("Linker::mapSections")) return;
   std::cout << "Linker::mapSections() - " << kind << " section '" << desc.getName()
@@ -193,7 +173,6 @@ int placeRemaining(Linker& linker, const DescIndex& descs, PassLog& log, std::st
 }  // namespace
 
 int Linker::mapSections(std::string& error) {
-  if (!refuseMadeNames(*this, error)) return 0;
   const DescIndex descs = indexByName(cSectionDesc);
   const int cinitNamed = descs.count(cCinitScnName) ? 1 : 0;
   PassLog log;

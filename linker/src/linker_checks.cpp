@@ -26,7 +26,6 @@ std::string mismatchText(const char* what, const std::string& section) {
 
 // The name of the section in program memory that holds an idata section's
 // initial values.
-std::string imageNameOf(const std::string& section) { return section + "_i"; }
 
 uint32_t roundUp(uint32_t size, uint32_t unit) {
   if (unit <= 1) return size;
@@ -195,7 +194,7 @@ int Linker::checkSectionTypes(std::string& error) {
   // with them. Known only once every input's sections are in.
   std::set<std::string> images;
   for (const auto& [name, type] : cScnType)
-    if (type == SECTION_IDATA) images.insert(imageNameOf(name));
+    if (type == SECTION_IDATA) images.insert(Linker::initSectionName(name));
   for (const auto& object : cCoff) {
     for (const auto& entry : object->cScnHdr) {
       const std::string& name = entry.first;

@@ -30,7 +30,7 @@ int Linker::buildOutputScnHdrs(std::string& /*error*/) {
     cOutput.cScnHdr[name] = placedHeader(*this, name, type, flagOf(cScnAbs, name),
                                          flagOf(cScnShare, name), flagOf(cScnAccess, name));
     if (type != SECTION_IDATA) continue;
-    const std::string image = imageSectionName(name);
+    const std::string image = Linker::initSectionName(name);
     cOutput.cScnHdr[image] = placedHeader(*this, image, SECTION_ROMDATA, 0, 0, 0);
   }
   cOutput.cScnHdr[cCinitScnName] = placedHeader(*this, cCinitScnName, SECTION_ROMDATA, 0, 0, 0);

@@ -97,7 +97,7 @@ int Linker::buildOutputRawData(std::string& /*error*/) {
   for (const auto& [name, size] : cScnSize) {
     const auto type = cScnType.find(name);
     if (type == cScnType.end() || type->second != SECTION_IDATA) continue;
-    const std::string image = imageSectionName(name);
+    const std::string image = Linker::initSectionName(name);
     cOutput.cRawData[image] = programImage(cOutput.cRawData[name], cRomWidthBits, cFamily);
     if (tracing())
       std::cout << "Linker::buildOutputRawData() - init section '" << image

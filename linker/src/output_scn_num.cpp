@@ -41,7 +41,7 @@ int Linker::buildOutputScnNum(std::string& /*error*/) {
       numbering.numberOnce(name);
       const auto type = cScnType.find(name);
       if (type != cScnType.end() && type->second == SECTION_IDATA)
-        numbering.numberOnce(imageSectionName(name));
+        numbering.numberOnce(Linker::initSectionName(name));
     }
   }
   // The initialised-data table exists in every link, with or without idata.

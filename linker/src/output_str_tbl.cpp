@@ -7,7 +7,7 @@
 int Linker::buildOutputStrTbl(std::string& /*error*/) {
   for (const auto& [name, type] : cScnType) {
     if (type != SECTION_IDATA) continue;
-    const std::string image = imageSectionName(name);
+    const std::string image = Linker::initSectionName(name);
     if (image.size() > kInlineNameLength) appendString(cOutput.cStrTbl, image);
   }
   return 1;

@@ -2,8 +2,6 @@
 
 #include "qassert.h"
 
-std::string imageSectionName(const std::string& name) { return name + "_i"; }
-
 int appendString(StringTable& strTbl, const std::string& text) {
   int offset = 4;
   if (!strTbl.empty()) {

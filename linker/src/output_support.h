@@ -1,6 +1,5 @@
 // Small pieces that the builders of the output object and the fill share:
-// the names the linker gives to sections of its own, the string table that
-// long names need, and the memory a section was placed in.
+// the string table that long names need, and the memory a section was placed in.
 #pragma once
 
 #include <map>
@@ -11,10 +10,6 @@
 
 // Names up to this length are kept inline in a section header.
 constexpr size_t kInlineNameLength = 8;
-
-// The section that carries an idata section's initial values in program
-// memory.
-std::string imageSectionName(const std::string& name);
 
 // Adds text behind the last string of the table (at 4 in an empty one), so
 // that the offsets stay those at which the writer will put the strings.

@@ -180,17 +180,8 @@ const Case kCases[] = {
        s.data("small", 0xA0, 0xAF).section("x", "", "small").input({"x", kUdata, 0x20});
      }, "section 'x' has a memory 'small' which can not fit the section. "
         "Section 'x' length=0x00000020.", {}},
-    {"an input section named as the table", kVesk,
-     [](S s) { bankAndPage(s); s.input({".cinit", kRomdata, 2}); },
-     "section '.cinit' can not be linked: the linker creates a section of that name.", {}},
-    {"an input section named as the stack", kVesk,
-     [](S s) { bankAndPage(s); s.stack(8, "").input({".stack", kUdata, 2}); },
-     "section '.stack' can not be linked: the linker creates a section of that name.", {}},
     {"a section named .stack without a STACK line", kVesk,
      [](S s) { bankAndPage(s); s.input({".stack", kUdata, 2}); }, "", {{".stack", "gpr@0x20"}}},
-    {"an input section named as an image", kVesk,
-     [](S s) { bankAndPage(s); s.input({"d", kIdata, 2}).input({"d_i", kCode, 2}); },
-     "section 'd_i' can not be linked: the linker creates a section of that name.", {}},
     {"an idata section without a name", kVesk,
      [](S s) { bankAndPage(s); s.input({"", kIdata, 2}); }, "",
      {{"", "gpr@0x20"}, {".cinit", "page@0x0"}, {"_i", "page@0x8"}}},

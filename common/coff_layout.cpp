@@ -2,9 +2,13 @@
 // written image lands.
 #include "coff_layout.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <iostream>
 #include <set>
+#include <span>
+#include <utility>
 
 #include "debug_switches.h"
 #include "text_helpers.h"
@@ -50,9 +54,42 @@ int numberOf(const Coff& coff, const std::string& name) {
   return 0;
 }
 
+// The line entries of each section that name a function, as (function
+// index, position) pairs in that order: every function of a section finds
+// its entries without a walk of the whole list, which made a section of
+// many functions (a link's output) cost its functions times its lines.
+class FunctionLines {
+ public:
+  using Entry = std::pair<uint32_t, uint32_t>;
+
+  // The positions, in list order, of the entries of `lines` (the list of
+  // `section`) that name function `index`.
+  std::span<const Entry> of(const std::string& section, const std::list<coff_lineno>& lines,
+                            size_t index) {
+    auto [found, added] = cBySection.try_emplace(section);
+    std::vector<Entry>& entries = found->second;
+    if (added) {
+      uint32_t k = 0;
+      for (const coff_lineno& line : lines) {
+        if (Coff::hasFcnIndex(line)) entries.emplace_back(line.l_fcnndx, k);
+        ++k;
+      }
+      std::sort(entries.begin(), entries.end());
+    }
+    if (index > UINT32_MAX) return {};
+    const auto function = static_cast<uint32_t>(index);
+    const auto first = std::lower_bound(entries.begin(), entries.end(), Entry{function, 0});
+    const auto last = std::upper_bound(first, entries.end(), Entry{function, UINT32_MAX});
+    return {first, last};
+  }
+
+ private:
+  std::map<std::string, std::vector<Entry>> cBySection;
+};
+
 // The x_lnnoptr of the function at symbol index i becomes the file offset of
 // the last line entry of its section that names the function.
-void pointAtFunctionLine(Coff& coff, size_t i) {
+void pointAtFunctionLine(Coff& coff, size_t i, FunctionLines& functionLines) {
   const SymbolEntry& symbol = coff.cSymTbl[i];
   const auto section = coff.cScnNum.find(symbol.n_scnum);
   if (section == coff.cScnNum.end()) return;
@@ -60,19 +97,15 @@ void pointAtFunctionLine(Coff& coff, size_t i) {
   const auto lines = coff.cScnLineno.find(section->second);
   if (header == coff.cScnHdr.end() || lines == coff.cScnLineno.end()) return;
   AuxFcn fcn = AuxFcn::from(coff.cSymTbl[i + 1]);
-  uint32_t k = 0;
-  for (const coff_lineno& line : lines->second) {
-    if (Coff::hasFcnIndex(line) && line.l_fcnndx == i) {
-      const uint32_t pointer = header->second.s_lnnoptr + coff_lineno::SIZE * k;
-      // Each overwrite is traced, so a function named by several entries
-      // shows every step to the last one.
-      if (pointer != fcn.x_lnnoptr && traceOn("Coff::fixupAuxFcns"))
-        std::cout << "Coff::fixupAuxFcns() - symbol '" << Coff::getName(symbol, coff.cStrTbl)
-                  << "' in section '" << section->second << "'  from "
-                  << formatHex(fcn.x_lnnoptr, 4) << " to " << formatHex(pointer, 4) << std::endl;
-      fcn.x_lnnoptr = pointer;
-    }
-    ++k;
+  for (const auto& [function, k] : functionLines.of(section->second, lines->second, i)) {
+    const uint32_t pointer = header->second.s_lnnoptr + coff_lineno::SIZE * k;
+    // Each overwrite is traced, so a function named by several entries
+    // shows every step to the last one.
+    if (pointer != fcn.x_lnnoptr && traceOn("Coff::fixupAuxFcns"))
+      std::cout << "Coff::fixupAuxFcns() - symbol '" << Coff::getName(symbol, coff.cStrTbl)
+                << "' in section '" << section->second << "'  from "
+                << formatHex(fcn.x_lnnoptr, 4) << " to " << formatHex(pointer, 4) << std::endl;
+    fcn.x_lnnoptr = pointer;
   }
   fcn.storeInto(coff.cSymTbl[i + 1]);
 }
@@ -167,9 +200,10 @@ uint32_t Coff::size() const {
 }
 
 void Coff::fixupAuxFcns() {
+  FunctionLines functionLines;
   for (size_t i = 0; i < cSymTbl.size(); ++i) {
     const bool function = auxKind(cSymTbl[i]) == AUX_FCN;
-    if (function && i + 1 < cSymTbl.size()) pointAtFunctionLine(*this, i);
+    if (function && i + 1 < cSymTbl.size()) pointAtFunctionLine(*this, i, functionLines);
     if (function || cSymTbl[i].n_numaux == 1) ++i;
   }
 }

@@ -112,6 +112,34 @@ TEST(CoffLayout, FunctionWithoutLinesKeepsItsPointer) {
   EXPECT_EQ(AuxFcn::from(coff->cSymTbl[3]).x_lnnoptr, 0x4321u);
 }
 
+// Functions of two sections whose line entries interleave: each function
+// takes the last entry of its own section that names it by its flag and
+// index, whatever the other functions' entries around it.
+TEST(CoffLayout, FunctionsOfOneSectionEachTakeTheirOwnLastEntry) {
+  ObjectBuilder builder;
+  builder.code(".c").bytes({0, 0})
+      .line(0, 1, 0, 0).line(0, 2, 0, 2).line(0, 3, 0, 0).line(0, 4, 0, 4).line(0, 5, 0, 2)
+      .line(0, 6, 0);
+  builder.code(".d").bytes({0, 0}).line(0, 1, 0, 4).line(0, 2, 0, 2).line(0, 3, 0, 8);
+  // The last entry of .c has no flag: its l_fcnndx of 0 names no function.
+  const AuxFcn unset{0, 0, 0x1234, 0};
+  builder.symbol("fn0", 0, 1, C_EXT, DT_FCN << 4).aux(unset)
+      .symbol("fn2", 0, 1, C_EXT, DT_FCN << 4).aux(unset)
+      .symbol("fn4", 0, 1, C_EXT, DT_FCN << 4).aux(unset)
+      .symbol("fn6", 0, 1, C_EXT, DT_FCN << 4).aux(unset)
+      .symbol("fd8", 0, 2, C_EXT, DT_FCN << 4).aux(unset);
+  auto coff = builder.coff();
+  const uint32_t c = coff->cScnHdr.at(".c").s_lnnoptr;
+  const uint32_t d = coff->cScnHdr.at(".d").s_lnnoptr;
+  const struct {
+    size_t aux;
+    uint32_t pointer;
+  } expected[] = {{1, c + 32}, {3, c + 64}, {5, c + 48}, {7, 0x1234}, {9, d + 32}};
+  for (const auto& function : expected)
+    EXPECT_EQ(AuxFcn::from(coff->cSymTbl[function.aux]).x_lnnoptr, function.pointer)
+        << function.aux - 1;
+}
+
 TEST(CoffLayout, PreWriteStampsTheTimeAndLayoutKeepsIt) {
   auto coff = ObjectBuilder().timeStamp(42).coff();
   EXPECT_EQ(coff->cFileHdr.f_timdat, 42u);

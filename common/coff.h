@@ -20,6 +20,7 @@ class ByteSink;
 using StringTable = std::map<int, std::string>;
 
 class BoundedReader;
+class StringIndex;
 
 class Coff {
  public:
@@ -64,6 +65,11 @@ class Coff {
   static std::string getName(const AuxFile& aux, const StringTable& strTbl);
   static void setName(SectionHeader& header, const StringTable& strTbl, const std::string& name);
   static void setName(SymbolEntry& symbol, const StringTable& strTbl, const std::string& name);
+  // The same through an index of the table, for many names at a time.
+  static void setIndexedName(SectionHeader& header, const StringIndex& names,
+                             const std::string& name);
+  static void setIndexedName(SymbolEntry& symbol, const StringIndex& names,
+                             const std::string& name);
   static int nameInStringTable(const SectionHeader& header);
   static int nameInStringTable(const SymbolEntry& symbol);
 

@@ -5,9 +5,11 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "coff.h"
 #include "diagnostics.h"
+#include "string_index.h"
 
 namespace {
 
@@ -37,21 +39,36 @@ std::string nameOf(const NameField& field, const StringTable& strTbl, const char
   return lookUp(field.offset(), strTbl, missingMessage);
 }
 
-void setNameField(NameField& field, const StringTable& strTbl, const std::string& name,
-                  const char* what) {
+// A long name's offset comes from `firstOffset`, which answers the first
+// offset (in offset order) of a string, or none.
+template <typename FirstOffset>
+void setNameWith(NameField& field, const std::string& name, const char* what,
+                  FirstOffset firstOffset) {
   if (name.size() <= INLINE_NAME_LENGTH) {
     std::memset(field.bytes, 0, INLINE_NAME_LENGTH);
     std::memcpy(field.bytes, name.data(), name.size());
     return;
   }
-  for (const auto& [offset, text] : strTbl) {
-    if (text == name) {
-      field.setOffset(static_cast<uint32_t>(offset));
-      return;
-    }
+  if (const std::optional<int> offset = firstOffset(name)) {
+    field.setOffset(static_cast<uint32_t>(*offset));
+    return;
   }
   fatal("Coff::setName()",
         std::string("Could not find ") + what + " name '" + name + "' in string table.");
+}
+
+void setNameField(NameField& field, const StringTable& strTbl, const std::string& name,
+                  const char* what) {
+  setNameWith(field, name, what, [&strTbl](const std::string& text) -> std::optional<int> {
+    for (const auto& [offset, stored] : strTbl)
+      if (stored == text) return offset;
+    return std::nullopt;
+  });
+}
+
+void setNameField(NameField& field, const StringIndex& names, const std::string& name,
+                  const char* what) {
+  setNameWith(field, name, what, [&names](const std::string& text) { return names.find(text); });
 }
 
 }  // namespace
@@ -74,6 +91,16 @@ void Coff::setName(SectionHeader& header, const StringTable& strTbl, const std::
 
 void Coff::setName(SymbolEntry& symbol, const StringTable& strTbl, const std::string& name) {
   setNameField(symbol._n_name, strTbl, name, "symbol");
+}
+
+void Coff::setIndexedName(SectionHeader& header, const StringIndex& names,
+                          const std::string& name) {
+  setNameField(header._s_name, names, name, "section");
+}
+
+void Coff::setIndexedName(SymbolEntry& symbol, const StringIndex& names,
+                          const std::string& name) {
+  setNameField(symbol._n_name, names, name, "symbol");
 }
 
 int Coff::nameInStringTable(const SectionHeader& header) {

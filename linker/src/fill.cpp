@@ -3,6 +3,7 @@
 // so that programming files made from the output define every word.
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <vector>
 
 #include "debug_switches.h"
@@ -10,6 +11,7 @@
 #include "linker.h"
 #include "output_support.h"
 #include "qassert.h"
+#include "string_index.h"
 #include "text_helpers.h"
 
 namespace {
@@ -44,10 +46,79 @@ void writePattern(Data& bytes, const std::vector<uint16_t>& words) {
   }
 }
 
+// The names of the fill sections of one link. From the hundredth fill
+// section on the name is too long to stand in the header; like every long
+// name it must be in the string table first. The output's table, tens of
+// thousands of strings in a large link, is indexed once for those names
+// rather than searched for each.
+class FillNames {
+ public:
+  explicit FillNames(Coff& output) : cOutput(output) {}
+
+  void name(SectionHeader& header, const std::string& name) {
+    if (name.size() <= kInlineNameLength) {
+      Coff::setName(header, cOutput.cStrTbl, name);
+      return;
+    }
+    const int offset = appendString(cOutput.cStrTbl, name);
+    if (cIndex) {
+      cIndex->add(cOutput.cStrTbl, offset);
+    } else {
+      cIndex.emplace(cOutput.cStrTbl);
+    }
+    Coff::setIndexedName(header, *cIndex, name);
+  }
+
+ private:
+  Coff& cOutput;
+  std::optional<StringIndex> cIndex;
+};
+
+struct HoleFill {
+  Linker& linker;
+  FillNames& names;
+};
+
+// One fill section, named by `names`: the body of buildOutputHole.
+void fillSection(Linker& linker, FillNames& names, const Memory& memory, uint32_t start,
+                 uint32_t end, const std::string& fill) {
+  Coff& output = linker.cOutput;
+  ++linker.cFillCount;
+  const std::string name = ".fill_" + std::to_string(linker.cFillCount);
+  output.cScnNum[static_cast<int>(output.cScnNum.size()) + 1] = name;
+
+  const uint32_t size = (end - start + 1) * linker.widthInBytes(Linker::rom);
+  Data& bytes = output.cRawData[name] = Data(size);
+  const std::vector<uint16_t> words = fillWords(fill);
+  writePattern(bytes, words);
+  if (size % (2 * words.size()) != 0)
+    reportWarning("Linker::BuildOutputHole()", "Fill pattern for memory '", memory.getName(),
+                  "' doesn't divide evenly into\n",
+                  "          unused program locations.  Last value was truncated.");
+
+  SectionHeader& header = output.cScnHdr[name] = SectionHeader();
+  names.name(header, name);
+  header.s_paddr = start;
+  header.s_vaddr = 0;
+  Coff::setSectionFlags(header, SECTION_CODE, 0, 0, 0);
+
+  if (traceOn("Linker::buildOutputHole"))
+    std::cout << "Linker::buildOutputHole() - start=" << formatHex(start, 4)
+              << " end=" << formatHex(end, 4) << " fill=" << fill << std::endl;
+}
+
+void fillOneHole(void* userData, const Memory& memory, uint32_t start, uint32_t end,
+                 const std::string& fill) {
+  const HoleFill& hole = *static_cast<const HoleFill*>(userData);
+  fillSection(hole.linker, hole.names, memory, start, end, fill);
+}
+
 }  // namespace
 
 void Linker::buildOutputHoles() {
-  for (const Memory& page : cCodePage) page.forEachFillHole(&Linker::fillHoleCallback, this);
+  FillNames names(cOutput);
+  HoleFill holeFill{*this, names};
+  for (const Memory& page : cCodePage) page.forEachFillHole(&fillOneHole, &holeFill);
 }
 
 void Linker::fillHoleCallback(void* userData, const Memory& memory, uint32_t start, uint32_t end,
@@ -57,29 +128,6 @@ void Linker::fillHoleCallback(void* userData, const Memory& memory, uint32_t sta
 
 void Linker::buildOutputHole(const Memory& memory, uint32_t start, uint32_t end,
                              const std::string& fill) {
-  ++cFillCount;
-  const std::string name = ".fill_" + std::to_string(cFillCount);
-  cOutput.cScnNum[static_cast<int>(cOutput.cScnNum.size()) + 1] = name;
-
-  const uint32_t size = (end - start + 1) * widthInBytes(rom);
-  Data& bytes = cOutput.cRawData[name] = Data(size);
-  const std::vector<uint16_t> words = fillWords(fill);
-  writePattern(bytes, words);
-  if (size % (2 * words.size()) != 0)
-    reportWarning("Linker::BuildOutputHole()", "Fill pattern for memory '", memory.getName(),
-                  "' doesn't divide evenly into\n",
-                  "          unused program locations.  Last value was truncated.");
-
-  // From the hundredth fill section on the name is too long to stand in
-  // the header; like every long name it must be in the string table first.
-  if (name.size() > kInlineNameLength) appendString(cOutput.cStrTbl, name);
-  SectionHeader& header = cOutput.cScnHdr[name] = SectionHeader();
-  Coff::setName(header, cOutput.cStrTbl, name);
-  header.s_paddr = start;
-  header.s_vaddr = 0;
-  Coff::setSectionFlags(header, SECTION_CODE, 0, 0, 0);
-
-  if (traceOn("Linker::buildOutputHole"))
-    std::cout << "Linker::buildOutputHole() - start=" << formatHex(start, 4)
-              << " end=" << formatHex(end, 4) << " fill=" << fill << std::endl;
+  FillNames names(cOutput);
+  fillSection(*this, names, memory, start, end, fill);
 }

@@ -3,15 +3,16 @@
 // pointers and counts are left to the layout of the object.
 #include "linker.h"
 #include "output_support.h"
+#include "string_index.h"
 
 namespace {
 
-// A header named from the output's string table, at the section's
-// allocation start.
-SectionHeader placedHeader(const Linker& linker, const std::string& name, uint8_t type,
-                           int absolute, int shared, int access) {
+// A header named from the output's string table (through its index), at
+// the section's allocation start.
+SectionHeader placedHeader(const Linker& linker, const StringIndex& names, const std::string& name,
+                           uint8_t type, int absolute, int shared, int access) {
   SectionHeader header;
-  Coff::setName(header, linker.cOutput.cStrTbl, name);
+  Coff::setIndexedName(header, names, name);
   header.s_paddr = memoryOfSection(linker.cScnMem, name).getAllocStart(name);
   header.s_vaddr = 0;
   Coff::setSectionFlags(header, type, absolute, shared, access);
@@ -26,16 +27,19 @@ int flagOf(const std::map<std::string, int>& flags, const std::string& name) {
 }  // namespace
 
 int Linker::buildOutputScnHdrs(std::string& /*error*/) {
+  const StringIndex names(cOutput.cStrTbl);
   for (const auto& [name, type] : cScnType) {
-    cOutput.cScnHdr[name] = placedHeader(*this, name, type, flagOf(cScnAbs, name),
+    cOutput.cScnHdr[name] = placedHeader(*this, names, name, type, flagOf(cScnAbs, name),
                                          flagOf(cScnShare, name), flagOf(cScnAccess, name));
     if (type != SECTION_IDATA) continue;
     const std::string image = Linker::initSectionName(name);
-    cOutput.cScnHdr[image] = placedHeader(*this, image, SECTION_ROMDATA, 0, 0, 0);
+    cOutput.cScnHdr[image] = placedHeader(*this, names, image, SECTION_ROMDATA, 0, 0, 0);
   }
-  cOutput.cScnHdr[cCinitScnName] = placedHeader(*this, cCinitScnName, SECTION_ROMDATA, 0, 0, 0);
+  cOutput.cScnHdr[cCinitScnName] =
+      placedHeader(*this, names, cCinitScnName, SECTION_ROMDATA, 0, 0, 0);
   if (cHasStack)
-    cOutput.cScnHdr[cStackScnName] = placedHeader(*this, cStackScnName, SECTION_UDATA, 0, 0, 0);
+    cOutput.cScnHdr[cStackScnName] =
+        placedHeader(*this, names, cStackScnName, SECTION_UDATA, 0, 0, 0);
   return 1;
 }
 

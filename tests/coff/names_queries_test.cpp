@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "coff_test_support.h"
+#include "string_index.h"
 
 namespace {
 
@@ -51,6 +52,41 @@ TEST(CoffNames, SetNameInlineOrFirstMatchingOffset) {
   EXPECT_EQ(symbol._n_offset(), 17u);
 }
 
+// The index of a table answers what the search of the table answers: the
+// first offset of a repeated string, inline names without looking.
+TEST(CoffNames, SetNameThroughAnIndexAsThroughTheTable) {
+  const StringIndex index(strings);
+  for (const char* name : {"abc", "12345678", "long_section", "twice_name"}) {
+    SectionHeader byTable, byIndex;
+    Coff::setName(byTable, strings, name);
+    Coff::setIndexedName(byIndex, index, name);
+    EXPECT_EQ(std::memcmp(byTable._s_name.bytes, byIndex._s_name.bytes, 8), 0) << name;
+    SymbolEntry symbolByTable, symbolByIndex;
+    Coff::setName(symbolByTable, strings, name);
+    Coff::setIndexedName(symbolByIndex, index, name);
+    EXPECT_EQ(std::memcmp(symbolByTable._n_name.bytes, symbolByIndex._n_name.bytes, 8), 0) << name;
+  }
+}
+
+// Strings the table gains after the index was made: a new string is found
+// at its offset, a repeat keeps the earlier offset, and a repeat added at a
+// lower offset than the one indexed becomes the first.
+TEST(StringIndexTest, StringsAddedLater) {
+  StringTable table = strings;
+  StringIndex index(table);
+  EXPECT_EQ(index.find("twice_name"), 17);
+  EXPECT_EQ(index.find("missing_name"), std::nullopt);
+  table[39] = "added_name";
+  index.add(table, 39);
+  table[50] = "long_section";
+  index.add(table, 50);
+  table[2] = "twice_name";
+  index.add(table, 2);
+  EXPECT_EQ(index.find("added_name"), 39);
+  EXPECT_EQ(index.find("long_section"), 4);
+  EXPECT_EQ(index.find("twice_name"), 2);
+}
+
 TEST(CoffNamesDeathTest, MissingNamesEndTheProgram) {
   SectionHeader header;
   header._s_name.setOffset(5);
@@ -65,6 +101,11 @@ TEST(CoffNamesDeathTest, MissingNamesEndTheProgram) {
   EXPECT_EXIT(Coff::setName(header, strings, "section_9"), testing::ExitedWithCode(255),
               "Error - Could not find section name 'section_9' in string table.");
   EXPECT_EXIT(Coff::setName(symbol, strings, "symbol_99"), testing::ExitedWithCode(255),
+              "Error - Could not find symbol name 'symbol_99' in string table.");
+  const StringIndex index(strings);
+  EXPECT_EXIT(Coff::setIndexedName(header, index, "section_9"), testing::ExitedWithCode(255),
+              "Error - Could not find section name 'section_9' in string table.");
+  EXPECT_EXIT(Coff::setIndexedName(symbol, index, "symbol_99"), testing::ExitedWithCode(255),
               "Error - Could not find symbol name 'symbol_99' in string table.");
 }
 

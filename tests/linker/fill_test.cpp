@@ -164,6 +164,24 @@ TEST_P(HundredthFill, NameInTheStringTable) {
 INSTANTIATE_TEST_SUITE_P(Tables, HundredthFill,
                          testing::Values(StringTable{}, StringTable{{4, "merged_name"}}));
 
+// A long fill name that the merged table holds already (some input's
+// string) is named by its first offset, as any long name is; the fill still
+// adds its own copy behind the last string.
+TEST(FillNames, NameHeldAlreadyTakesItsFirstOffset) {
+  LinkState state(CORE_OSTRA);
+  Memory& page = state.codePage("page", 0, 0x1FF, "0xFFFF");
+  for (uint32_t k = 0; k < 100; ++k) page.allocate("s" + std::to_string(k), 2 * k + 1, 1u, 0);
+  state.linker.cOutput.cStrTbl = {{4, ".fill_101"}, {14, ".fill_100"}};
+  {
+    qortest::CapturedOutput captured;
+    state.linker.buildOutputHoles();
+  }
+  EXPECT_EQ(state.linker.cOutput.cStrTbl,
+            (StringTable{{4, ".fill_101"}, {14, ".fill_100"}, {24, ".fill_100"}, {34, ".fill_101"}}));
+  EXPECT_EQ(state.header(".fill_100")._s_offset(), 14u);
+  EXPECT_EQ(state.header(".fill_101")._s_offset(), 4u);
+}
+
 TEST(FillTrace, OneLinePerHole) {
   LinkState state(CORE_VESK);
   state.codePage("page", 0x100, 0x1FF, "0x3FFF");

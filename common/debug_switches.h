@@ -18,4 +18,8 @@ void initDebugSwitches();
 void clearDebugSwitches();
 
 // A guarded dump reads: if (traceOn("Coff::preWrite")) { ... }
-inline bool traceOn(const std::string& name) { return switchValue(declareSwitch(name)) != 0; }
+// Declares the switch and reads it, as switchValue(declareSwitch(name))
+// would, in one look-up: the linker asks once per relocation.
+inline bool traceOn(const std::string& name) {
+  return debugSwitches->try_emplace(name, 0).first->second != 0;
+}

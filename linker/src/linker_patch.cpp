@@ -84,14 +84,23 @@ int Linker::verifyRelocations(std::string& error) {
 }
 
 int Linker::patchSections(std::string& error) {
+  // The relocations of one input's section come one after another; where
+  // that part was loaded is looked up once for all of them.
+  const std::string* partSection = nullptr;
+  size_t partPosition = 0;
+  uint32_t loadStart = 0;
   const auto patch = [&](size_t position, Coff& file, const std::string& scnName,
                          const reloc& entry) {
     traceReloc("Linker::patchSections", file, scnName, entry);
-    std::map<std::string, Memory*>::iterator mem;
-    // clang-format off
-    QOR_ASSERT((mem=cScnMem.find(scnName)) != cScnMem.end());
-    // clang-format on
-    const uint32_t loadStart = mem->second->getLoadStart(inputKey(position), scnName);
+    if (&scnName != partSection || position != partPosition) {
+      std::map<std::string, Memory*>::iterator mem;
+      // clang-format off
+      QOR_ASSERT((mem=cScnMem.find(scnName)) != cScnMem.end());
+      // clang-format on
+      loadStart = mem->second->getLoadStart(inputKey(position), scnName);
+      partSection = &scnName;
+      partPosition = position;
+    }
     if (!namesSymbol(file, entry)) return refuseSymbol(file, scnName, entry, error);
     std::string patchError;
     if (doPatch(loadStart, file.cRawData[scnName], entry, file.cSymTbl, file.cStrTbl, patchError))

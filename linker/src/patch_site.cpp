@@ -91,7 +91,10 @@ uint16_t buildBitWord(int set, uint16_t file, uint16_t bit, CoreFamily family) {
 
 int PatchSite::field(const Field& bits, uint32_t value) {
   if (!holds((bits.dstBegin + bits.width - 1u) / 8u)) return 0;
-  trace(tracePrefix(bits.srcBegin, bits.dstBegin, bits.width) + ", value=" + formatHex(value, 2));
+  // The line is made only when it is printed: a link patches hundreds of
+  // thousands of fields.
+  if (traceOn(cPatcher))
+    trace(tracePrefix(bits.srcBegin, bits.dstBegin, bits.width) + ", value=" + formatHex(value, 2));
   Linker::patchBits(cData, cEntry.r_vaddr, value, bits.srcBegin, bits.dstBegin, bits.width);
   return 1;
 }

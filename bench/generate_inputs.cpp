@@ -10,9 +10,9 @@
 //   qorbenchgen hex BYTES DIR
 //       image.o: an absolute object whose code fills BYTES bytes of program
 //       memory from address 0.
-//
-// The linker's inputs (objects with many symbols and relocations) are to
-// come here as a fourth kind.
+//   qorbenchgen linker OBJECTS DIR
+//       o000001.o ..., liba.lib, libb.lib and link.lkr: a link of OBJECTS
+//       objects that imports 2 x OBJECTS library members (linker_inputs.h).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "coff.h"
+#include "linker_inputs.h"
 #include "mgproc.h"
 #include "object_builder.h"
 
@@ -145,7 +146,8 @@ int makeHexImage(uint32_t bytes, const std::string& dir) {
 int usage() {
   std::cerr << "usage: qorbenchgen listing LINES in|after DIR\n"
                "       qorbenchgen library MEMBERS DIR\n"
-               "       qorbenchgen hex BYTES DIR\n";
+               "       qorbenchgen hex BYTES DIR\n"
+               "       qorbenchgen linker OBJECTS DIR\n";
   return 2;
 }
 
@@ -160,5 +162,6 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "library" && args.size() == 3) return makeLibraryMembers(count, args[2]);
   if (args[0] == "hex" && args.size() == 3) return makeHexImage(count, args[2]);
+  if (args[0] == "linker" && args.size() == 3) return makeLinkerInputs(count, args[2]);
   return usage();
 }

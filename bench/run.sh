@@ -113,8 +113,16 @@ for step in create list delete replace extract; do
   row qorbu "$step" "${t[lib1]}" "${t[lib8]}" "${t[ref1]}" "${t[ref8]}"
 done
 
-# --- qorlan: the linker's rows are to come here ------------------------------
-# Its inputs (objects with many symbols and relocations, libraries of
-# thousands of members, full program memories) are to be made by a further
-# kind of the generator (bench/generate_inputs.cpp), then timed with
-# best_time at 1x and 8x and printed with row, next to cat of the inputs.
+# --- qorlan: a link of many objects and library members ----------------------
+# At 8x: 1,000 objects that import 2,000 of the 4,000 members of two
+# libraries, about 100,000 symbols in the output, and a program memory
+# nearly full; the output object and the map file are written.
+objects=(125 1000)
+for scale in 1 8; do
+  dir="$work/qorlan-$scale" && mkdir -p "$dir" && cd "$dir"
+  "$gen" linker "${objects[$((scale == 1 ? 0 : 1))]}" "$dir"
+  "$bin/linker/src/qorlan" /q link.lkr /o out.o /m out.map || echo "qorlan: the ${scale}x link failed"
+  t[lan$scale]=$(best_time "'$bin/linker/src/qorlan' /q link.lkr /o out.o /m out.map")
+  t[cat$scale]=$(best_time "cat o*.o liba.lib libb.lib link.lkr > copy")
+done
+row qorlan link "${t[lan1]}" "${t[lan8]}" "${t[cat1]}" "${t[cat8]}"

@@ -31,36 +31,42 @@ void Archive::copyMembersFrom(const Archive& other) {
   for (const auto& member : other.cMembers) cMembers.push_back(std::make_unique<Coff>(*member));
 }
 
-namespace {
+void reportMultipleDefinitions(const std::string& symbol) {
+  reportError("Archive::makeSymbols()", "Symbol '", symbol, "' has multiple external definitions.");
+}
 
-void traceSymbols(const std::map<std::string, Coff*>& symbols) {
+void traceSymbolIndex(const std::map<std::string, std::string>& memberOfSymbol) {
   std::cout << "  Symbols: " << std::endl;
-  for (const auto& [name, member] : symbols) {
-    std::cout << "    " << std::left << std::setw(15) << name << std::right << " -> "
-              << member->cName << std::endl;
+  for (const auto& [name, member] : memberOfSymbol) {
+    std::cout << "    " << std::left << std::setw(15) << name << std::right << " -> " << member
+              << std::endl;
   }
 }
 
-}  // namespace
+void forEachDefinedGlobal(const Coff& member, const std::function<void(const std::string&)>& take) {
+  QOR_ASSERT(member.cAuxType.size() == member.cSymTbl.size());
+  for (size_t i = 0; i < member.cSymTbl.size(); ++i) {
+    if (member.cAuxType[i] != 0) continue;
+    const SymbolEntry& symbol = member.cSymTbl[i];
+    if (Coff::isDefinedGlobal(symbol)) take(Coff::getName(symbol, member.cStrTbl));
+  }
+}
 
 int Archive::makeSymbols() {
   cSymbols.clear();
   int result = 1;
-  for (const auto& owned : cMembers) {
-    Coff* member = owned.get();
-    QOR_ASSERT(member->cAuxType.size() == member->cSymTbl.size());
-    for (size_t i = 0; i < member->cSymTbl.size(); ++i) {
-      if (member->cAuxType[i] != 0) continue;
-      const SymbolEntry& symbol = member->cSymTbl[i];
-      if (!Coff::isDefinedGlobal(symbol)) continue;
-      std::string name = Coff::getName(symbol, member->cStrTbl);
-      if (!cSymbols.emplace(name, member).second) {
-        reportError("Archive::makeSymbols()", "Symbol '", name, "' has multiple external definitions.");
-        result = 0;
-      }
-    }
+  for (const auto& member : cMembers) {
+    forEachDefinedGlobal(*member, [&](const std::string& name) {
+      if (cSymbols.try_emplace(name, member.get()).second) return;
+      reportMultipleDefinitions(name);
+      result = 0;
+    });
   }
-  if (traceOn("Archive::makeSymbols")) traceSymbols(cSymbols);
+  if (traceOn("Archive::makeSymbols")) {
+    std::map<std::string, std::string> memberOfSymbol;
+    for (const auto& [name, member] : cSymbols) memberOfSymbol.emplace(name, member->cName);
+    traceSymbolIndex(memberOfSymbol);
+  }
   return result;
 }
 

@@ -8,8 +8,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -48,6 +50,43 @@ struct MemberHeader {
 };
 // Only character fields: the struct is the 280 bytes in file order.
 static_assert(sizeof(MemberHeader) == MemberHeader::SIZE);
+
+class BoundedReader;
+class ByteSink;
+
+// Reading a library file, for Archive::make and for readers that keep the
+// members in another form. The open reports as Archive::make does.
+std::unique_ptr<BoundedReader> openLibraryFile(const std::string& path);
+// Gets a member's name and where its image starts in the reader; answers
+// the image's length (its object's Coff::size), or none when the member
+// cannot be parsed (the reasons reported).
+using MemberParser = std::function<std::optional<uint64_t>(BoundedReader& reader,
+                                                           const std::string& name,
+                                                           uint64_t start)>;
+// Checks the magic, then hands each member to `parse` in file order; every
+// fault reported with Archive::make's messages. False after a fault.
+bool readLibraryMembers(BoundedReader& reader, const std::string& path, const MemberParser& parse);
+
+// Writing a library file: through a temporary that replaces `path` only
+// when every byte was written (a name that leaves no room for a temporary
+// beside it is written in place). `putMembers` puts every member's header
+// (putMemberHeader) and image into the sink in order, and answers false at
+// the first record the sink refuses. After a failed write it runs again
+// with `recordByRecord` set, into a sink that refuses the record the file
+// refused; each image must then go record by record as Coff::write puts
+// it, so that the failure is reported as that record's.
+using MemberWriter = std::function<bool(ByteSink& sink, bool recordByRecord)>;
+int writeLibraryFile(const std::string& path, const MemberWriter& putMembers);
+bool putMemberHeader(ByteSink& sink, const std::string& library, const std::string& member,
+                     uint32_t date, uint32_t size);
+
+// Each name of a member's defined externals, in symbol table order, as the
+// symbol index takes them (a missing name is the fatal error of getName).
+void forEachDefinedGlobal(const Coff& member, const std::function<void(const std::string&)>& take);
+// The symbol index's report of a name that a second member defines, and
+// its trace: each name with the name of the member that defines it.
+void reportMultipleDefinitions(const std::string& symbol);
+void traceSymbolIndex(const std::map<std::string, std::string>& memberOfSymbol);
 
 class Archive {
  public:

@@ -1,5 +1,6 @@
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "archive.h"
@@ -26,10 +27,20 @@ bool readMagic(BoundedReader& reader, const std::string& path) {
   return true;
 }
 
+}  // namespace
+
+std::unique_ptr<BoundedReader> openLibraryFile(const std::string& path) {
+  auto reader = std::make_unique<BoundedReader>(path);
+  if (reader->isOpen()) return reader;
+  reportMakeError("Could not open library file '" + path + "' for reading.");
+  return nullptr;
+}
+
 // Reads the members one after another until no whole header is left. Each
 // member's image is as long as its own layout says (Coff::size), which is
 // where the next header starts.
-bool readMembers(BoundedReader& reader, Archive& archive) {
+bool readLibraryMembers(BoundedReader& reader, const std::string& path, const MemberParser& parse) {
+  if (!readMagic(reader, path)) return false;
   uint64_t offset = ARCHIVE_MAGIC_LENGTH;
   for (;;) {
     MemberHeader header;
@@ -38,39 +49,38 @@ bool readMembers(BoundedReader& reader, Archive& archive) {
     // A header that closes the file is followed by a member that cannot be
     // parsed; only a start beyond the end has no member at all.
     if (!reader.fits(memberStart, 0)) {
-      reportMakeError("Library file '" + archive.cName + "' has a missing member object file.");
+      reportMakeError("Library file '" + path + "' has a missing member object file.");
       return false;
     }
-    std::string name = header.getName();
-    std::unique_ptr<Coff> member = Coff::make(reader, memberStart, name);
-    if (!member) {
-      reportMakeError("Could not build member '" + name + "' in library file '" + archive.cName + "'. ");
+    const std::string name = header.getName();
+    const std::optional<uint64_t> memberSize = parse(reader, name, memberStart);
+    if (!memberSize) {
+      reportMakeError("Could not build member '" + name + "' in library file '" + path + "'. ");
       return false;
     }
-    uint64_t memberSize = member->size();
-    archive.cMembers.push_back(std::move(member));
     // An image that reaches past the end leaves no room for a further header.
-    if (!reader.fits(memberStart, memberSize)) return true;
-    offset = memberStart + memberSize;
+    if (!reader.fits(memberStart, *memberSize)) return true;
+    offset = memberStart + *memberSize;
   }
 }
-
-// The file is closed before the index is built.
-bool readFile(const std::string& path, Archive& archive) {
-  BoundedReader reader(path);
-  if (!reader.isOpen()) {
-    reportMakeError("Could not open library file '" + path + "' for reading.");
-    return false;
-  }
-  return readMagic(reader, path) && readMembers(reader, archive);
-}
-
-}  // namespace
 
 std::unique_ptr<Archive> Archive::make(const std::string& path) {
   auto archive = std::make_unique<Archive>();
   archive->cName = path;
-  if (!readFile(path, *archive)) return nullptr;
+  {
+    // The file is closed before the index is built.
+    const std::unique_ptr<BoundedReader> reader = openLibraryFile(path);
+    if (!reader) return nullptr;
+    const auto parse = [&archive](BoundedReader& source, const std::string& name,
+                                  uint64_t start) -> std::optional<uint64_t> {
+      std::unique_ptr<Coff> member = Coff::make(source, start, name);
+      if (!member) return std::nullopt;
+      const uint64_t size = member->size();
+      archive->cMembers.push_back(std::move(member));
+      return size;
+    };
+    if (!readLibraryMembers(*reader, path, parse)) return nullptr;
+  }
   archive->makeSymbols();
   return archive;
 }

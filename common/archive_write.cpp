@@ -15,44 +15,41 @@ void reportWriteError(const std::string& text) { reportMessage(SEVERITY_ERROR, W
 
 const uint8_t* bytesOf(const void* record) { return static_cast<const uint8_t*>(record); }
 
-// Every member is laid out afresh (keeping its time stamp), so that its
-// pointers describe the image written, whatever block order its input had.
-bool writeMember(ByteSink& sink, Coff& member, const std::string& libraryName) {
-  member.layout();
+}  // namespace
+
+bool putMemberHeader(ByteSink& sink, const std::string& library, const std::string& member,
+                     uint32_t date, uint32_t size) {
   MemberHeader header;
-  header.setName(member.cName);
-  header.setDate(member.cFileHdr.f_timdat);
-  header.setSize(member.size());
+  header.setName(member);
+  header.setDate(date);
+  header.setSize(size);
   header.setMagic();
-  if (!sink.put(bytesOf(&header), sizeof header)) {
-    reportWriteError("Could not write member header for '" + member.cName + "' in library file '" +
-                     libraryName + "'. ");
-    return false;
-  }
-  // Coff::write reports its own failures.
-  return member.write(sink) != 0;
+  if (sink.put(bytesOf(&header), sizeof header)) return true;
+  reportWriteError("Could not write member header for '" + member + "' in library file '" +
+                   library + "'. ");
+  return false;
 }
 
+namespace {
+
 // The whole image, record by record; a refused record is reported and ends it.
-bool writeImage(ByteSink& sink, const Archive& archive) {
+bool writeImage(ByteSink& sink, const std::string& path, const MemberWriter& putMembers,
+                bool recordByRecord) {
   if (!sink.put(bytesOf(ARCHIVE_MAGIC), ARCHIVE_MAGIC_LENGTH)) {
-    reportWriteError("Could not write archive magic string in library file '" + archive.cName + "'. ");
+    reportWriteError("Could not write archive magic string in library file '" + path + "'. ");
     return false;
   }
-  for (const auto& member : archive.cMembers) {
-    if (!writeMember(sink, *member, archive.cName)) return false;
-  }
-  return true;
+  return putMembers(sink, recordByRecord);
 }
 
 }  // namespace
 
-int Archive::write() {
+int writeLibraryFile(const std::string& path, const MemberWriter& putMembers) {
   // The new library replaces the old one only when complete, so that a
   // failed write never destroys a library that was there before.
   ReplacementFile output;
-  const std::string openError = "Could not open library file '" + cName + "' for writing.";
-  if (!output.open(cName)) {
+  const std::string openError = "Could not open library file '" + path + "' for writing.";
+  if (!output.open(path)) {
     reportWriteError(openError);
     return 0;
   }
@@ -60,12 +57,12 @@ int Archive::write() {
   // each write tells exactly how many bytes the file took.
   std::setvbuf(output.file(), nullptr, _IONBF, 0);
   BlockSink blocks(output.file());
-  writeImage(blocks, *this);
+  writeImage(blocks, path, putMembers, false);
   if (!blocks.finish()) {
     // The same records once more, into a sink that refuses the record the
     // file refused: the failure is named as the record that met it.
     LimitedSink upToTheFailure(blocks.accepted());
-    if (writeImage(upToTheFailure, *this)) reportWriteError(openError);
+    if (writeImage(upToTheFailure, path, putMembers, true)) reportWriteError(openError);
     return 0;
   }
   if (!output.commit()) {
@@ -73,4 +70,19 @@ int Archive::write() {
     return 0;
   }
   return 1;
+}
+
+int Archive::write() {
+  // Every member is laid out afresh (keeping its time stamp), so that its
+  // pointers describe the image written, whatever block order its input had.
+  return writeLibraryFile(cName, [this](ByteSink& sink, bool) {
+    for (const auto& member : cMembers) {
+      member->layout();
+      // Coff::write reports its own failures.
+      if (!putMemberHeader(sink, cName, member->cName, member->cFileHdr.f_timdat, member->size()) ||
+          member->write(sink) == 0)
+        return false;
+    }
+    return true;
+  });
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "file_info.h"
@@ -24,7 +26,11 @@ BoundedReader::BoundedReader(const std::string& path)
 BoundedReader::BoundedReader(std::FILE* file) : cFile(file) { measureFile(); }
 
 BoundedReader::BoundedReader(std::vector<uint8_t> image)
-    : cImage(std::move(image)), cFromImage(true), cMeasured(true), cLength(cImage.size()) {}
+    : cImage(std::move(image)),
+      cMemory(cImage.data()),
+      cFromImage(true),
+      cMeasured(true),
+      cLength(cImage.size()) {}
 
 void BoundedReader::measureFile() {
   if (cFile == nullptr || std::fseek(cFile, 0, SEEK_END) != 0) return;
@@ -42,7 +48,7 @@ bool BoundedReader::read(uint64_t offset, uint64_t count, uint8_t* out) {
   if (!fits(offset, count)) return false;
   if (count == 0) return true;
   if (cFromImage) {
-    std::memcpy(out, cImage.data() + offset, static_cast<size_t>(count));
+    std::memcpy(out, cMemory + offset, static_cast<size_t>(count));
     return true;
   }
   if (count >= kWindowSize) return readFromFile(offset, count, out);
@@ -81,4 +87,18 @@ bool BoundedReader::read(uint64_t offset, uint64_t count, std::vector<uint8_t>& 
 
 bool BoundedReader::readAll(uint64_t limit, std::vector<uint8_t>& out) {
   return cMeasured && cLength <= limit && read(0, cLength, out);
+}
+
+bool BoundedReader::holdWholeFile(uint64_t limit) {
+  if (cFromImage) return true;
+  if (!cMeasured || cLength > limit || cLength > SIZE_MAX) return false;
+  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[static_cast<size_t>(cLength)]);
+  if (!bytes || !read(0, cLength, bytes.get())) return false;
+  cHeldFile = std::move(bytes);
+  cMemory = cHeldFile.get();
+  cFromImage = true;
+  cWindow = std::vector<uint8_t>();
+  cOwnedFile.reset();
+  cFile = nullptr;
+  return true;
 }

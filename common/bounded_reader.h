@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,16 @@ class BoundedReader {
   // The whole file into `out`; false when it is longer than `limit` bytes,
   // its length cannot be told, or it cannot be read whole.
   bool readAll(uint64_t limit, std::vector<uint8_t>& out);
+  // Reads the whole file into memory once, and every later read from
+  // there; false, and the file read as before, when it is longer than
+  // `limit` bytes, its length cannot be told, or it cannot be read whole.
+  bool holdWholeFile(uint64_t limit);
+  // The bytes a reader serves from memory (bytes given to it, or a file it
+  // holds whole); empty while it reads a file.
+  std::span<const uint8_t> heldBytes() const {
+    return cFromImage ? std::span<const uint8_t>(cMemory, static_cast<size_t>(cLength))
+                      : std::span<const uint8_t>();
+  }
 
  private:
   struct FileCloser {
@@ -55,6 +66,9 @@ class BoundedReader {
   std::unique_ptr<std::FILE, FileCloser> cOwnedFile;  // opened here
   std::FILE* cFile = nullptr;
   std::vector<uint8_t> cImage;
+  // A file held whole: not a vector, whose bytes would all be zeroed first.
+  std::unique_ptr<uint8_t[]> cHeldFile;
+  const uint8_t* cMemory = nullptr;  // the bytes served from memory
   bool cFromImage = false;
   bool cMeasured = false;
   uint64_t cLength = 0;

@@ -18,6 +18,14 @@ BlockSink::BlockSink(std::FILE* unbufferedFile) : cFile(unbufferedFile) {
 }
 
 bool BlockSink::put(const uint8_t* bytes, size_t length) {
+  // A record of a block or more goes to the file from where it is, behind
+  // what is gathered: a copy of a library's unchanged members costs no copy
+  // through the block.
+  if (length >= kBlockSize && !cFailed) {
+    if (!cBlock.empty()) writeBlock();
+    if (!cFailed) writeBytes(bytes, length);
+    return true;
+  }
   while (length > 0 && !cFailed) {
     const size_t taken = std::min(length, kBlockSize - cBlock.size());
     cBlock.insert(cBlock.end(), bytes, bytes + taken);
@@ -36,10 +44,14 @@ bool BlockSink::finish() {
 // An unbuffered stream hands the block to the system at once and counts the
 // bytes that were really written, also when the write stops short.
 void BlockSink::writeBlock() {
-  const size_t written = std::fwrite(cBlock.data(), 1, cBlock.size(), cFile);
-  cAccepted += written;
-  cFailed = written != cBlock.size();
+  writeBytes(cBlock.data(), cBlock.size());
   cBlock.clear();
+}
+
+void BlockSink::writeBytes(const uint8_t* bytes, size_t length) {
+  const size_t written = std::fwrite(bytes, 1, length, cFile);
+  cAccepted += written;
+  cFailed = written != length;
 }
 
 bool LimitedSink::put(const uint8_t*, size_t length) {

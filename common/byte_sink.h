@@ -40,6 +40,7 @@ class BlockSink : public ByteSink {
 
  private:
   void writeBlock();
+  void writeBytes(const uint8_t* bytes, size_t length);
 
   std::FILE* cFile;
   std::vector<uint8_t> cBlock;

@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,8 +13,8 @@ template <size_t N>
 void setDecimalField(char (&field)[N], uint32_t value) {
   std::memset(field, 0, N);
   char text[16];
-  std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(value));
-  std::memcpy(field, text, std::min(std::strlen(text), N - 1));
+  const size_t length = static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text);
+  std::memcpy(field, text, std::min(length, N - 1));
 }
 
 // The field's leading number (blanks skipped, as scanf does), 0 when nothing
@@ -46,11 +46,15 @@ void MemberHeader::setMagic() {
 }
 
 std::string MemberHeader::getName() const {
-  const char* end = std::find(ar_name, ar_name + NAME_LENGTH, '\0');
-  std::string text(ar_name, end);
-  size_t slash = text.rfind('/');
-  if (slash != std::string::npos) text.erase(slash);
-  return text;
+  const void* nul = std::memchr(ar_name, '\0', NAME_LENGTH);
+  const char* end = nul ? static_cast<const char*>(nul) : ar_name + NAME_LENGTH;
+  // Cut before the last '/'. The writer's blanks behind it are passed over
+  // eight at a time; none of them is copied.
+  const char* cut = end;
+  while (cut - ar_name >= 8 && std::memcmp(cut - 8, "        ", 8) == 0) cut -= 8;
+  while (cut != ar_name && cut[-1] != '/') --cut;
+  if (cut != ar_name) end = cut - 1;
+  return std::string(ar_name, end);
 }
 
 uint32_t MemberHeader::getDate() const { return getDecimalField(ar_date); }

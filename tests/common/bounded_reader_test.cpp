@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,26 @@ TEST(BoundedReader, ReadsAWholeFileUpToALimit) {
   EXPECT_TRUE(empty.readAll(0, bytes));
   EXPECT_TRUE(bytes.empty());
   EXPECT_FALSE(empty.read(0, 1, bytes));
+}
+
+// A file held whole is served from memory from then on; one longer than
+// the limit is read from the file as before.
+TEST(BoundedReader, HoldsAWholeFileUpToALimit) {
+  forEachSource([](BoundedReader& reader, const char* source) {
+    const bool fromMemory = !reader.heldBytes().empty();
+    EXPECT_EQ(reader.holdWholeFile(9), fromMemory) << source;
+    EXPECT_TRUE(reader.holdWholeFile(10)) << source;
+    const std::span<const uint8_t> held = reader.heldBytes();
+    EXPECT_EQ(std::string(held.begin(), held.end()), kText) << source;
+    uint8_t two[2] = {};
+    EXPECT_TRUE(reader.read(3, 2, two)) << source;
+    EXPECT_EQ(two[0], '3');
+    EXPECT_FALSE(reader.read(9, 2, two)) << source;
+  });
+  qortest::ScratchDir dir;
+  BoundedReader missing(dir.file("missing.bin"));
+  EXPECT_FALSE(missing.holdWholeFile(100));
+  EXPECT_TRUE(missing.heldBytes().empty());
 }
 
 TEST(BoundedReader, OpensNeitherAMissingFileNorAPipe) {

@@ -11,6 +11,7 @@
 #include "coff.h"
 #include "debug_switches.h"
 #include "diagnostics.h"
+#include "library_image.h"
 #include "member_index.h"
 #include "safe_member_name.h"
 
@@ -32,12 +33,23 @@ void reportNotAMember(const char* context, const std::string& name, const std::s
 }
 
 // Drops the marked members in one pass, keeping the order of the others.
-void removeMembers(Archive& archive, const std::vector<bool>& marked) {
+void removeMembers(LibraryImage& library, const std::vector<bool>& marked) {
   size_t kept = 0;
-  for (size_t position = 0; position < archive.cMembers.size(); ++position) {
-    if (!marked[position]) archive.cMembers[kept++] = std::move(archive.cMembers[position]);
+  for (size_t position = 0; position < library.cMembers.size(); ++position) {
+    if (marked[position]) continue;
+    // A member moved onto itself would lose its name.
+    if (kept != position) library.cMembers[kept] = std::move(library.cMembers[position]);
+    ++kept;
   }
-  archive.cMembers.resize(kept);
+  library.cMembers.resize(kept);
+}
+
+// The members of the names given on the command line.
+MemberIndex indexOfWanted(const LibraryImage& library, const std::vector<std::string>& wanted) {
+  MemberIndex index(wanted);
+  for (size_t position = 0; position < library.cMembers.size(); ++position)
+    index.add(library.cMembers[position].name, position);
+  return index;
 }
 
 // The member's time stamp as ctime text without its line end. The zone is
@@ -118,24 +130,26 @@ int Archiver::cmdCreate() {
   return archive.write();
 }
 
+// List, delete and replace keep the unchanged members as their bytes: a
+// library of thousands of members then costs little more than its copy.
 int Archiver::cmdList() {
-  std::unique_ptr<Archive> archive = Archive::make(cArchive);
-  if (!archive) return 0;
+  LibraryImage library;
+  if (!library.read(cArchive)) return 0;
   if (isQuiet()) return 1;
-  for (const std::unique_ptr<Coff>& member : archive->cMembers) {
-    std::string quotedName = "'" + member->cName + "'";
-    std::string date = timeStampText(member->cFileHdr.f_timdat);
+  for (const LibraryImage::Member& member : library.cMembers) {
+    std::string quotedName = "'" + member.name + "'";
+    std::string date = timeStampText(member.timeStamp());
     std::printf("Member: %-25s  Size: %-6d Date: %s \n", quotedName.c_str(),
-                static_cast<int>(member->size()), date.c_str());
+                static_cast<int>(member.size()), date.c_str());
   }
   return 1;
 }
 
 int Archiver::cmdDelete() {
-  std::unique_ptr<Archive> archive = Archive::make(cArchive);
-  if (!archive) return 0;
-  MemberIndex index(archive->cMembers);
-  std::vector<bool> deleted(archive->cMembers.size(), false);
+  LibraryImage library;
+  if (!library.read(cArchive)) return 0;
+  MemberIndex index = indexOfWanted(library, cMembers);
+  std::vector<bool> deleted(library.cMembers.size(), false);
   int allFound = 1;
   for (const std::string& name : cMembers) {
     const size_t position = index.take(name);
@@ -147,30 +161,32 @@ int Archiver::cmdDelete() {
     deleted[position] = true;
   }
   if (!allFound) return 0;
-  removeMembers(*archive, deleted);
-  if (!archive->makeSymbols()) return 0;
-  return archive->write();
+  removeMembers(library, deleted);
+  if (!library.makeSymbols()) return 0;
+  return library.write();
 }
 
 int Archiver::cmdReplace() {
-  std::unique_ptr<Archive> archive = Archive::make(cArchive);
-  if (!archive) return 0;
+  LibraryImage library;
+  if (!library.read(cArchive)) return 0;
   // A replacement is read under the name it is looked up by, so the index
   // stays true as members are replaced and appended.
-  MemberIndex index(archive->cMembers);
+  MemberIndex index = indexOfWanted(library, cMembers);
   for (const std::string& name : cMembers) {
-    std::unique_ptr<Coff> replacement = Coff::make(name);
-    if (!replacement) return 0;
+    LibraryImage::Member replacement;
+    replacement.name = name;
+    replacement.object = Coff::make(name);
+    if (!replacement.object) return 0;
     const size_t position = index.first(name);
     if (position == MemberIndex::NONE) {
-      index.add(name, archive->cMembers.size());
-      archive->cMembers.push_back(std::move(replacement));
+      index.add(name, library.cMembers.size());
+      library.cMembers.push_back(std::move(replacement));
     } else {
-      archive->cMembers[position] = std::move(replacement);
+      library.cMembers[position] = std::move(replacement);
     }
   }
-  if (!archive->makeSymbols()) return 0;
-  return archive->write();
+  if (!library.makeSymbols()) return 0;
+  return library.write();
 }
 
 int Archiver::cmdExtract() {

@@ -6,6 +6,10 @@ MemberIndex::MemberIndex(const std::vector<std::unique_ptr<Coff>>& members) {
   }
 }
 
+MemberIndex::MemberIndex(const std::vector<std::string>& wanted) : cWantedOnly(true) {
+  for (const std::string& name : wanted) cByName[name];
+}
+
 size_t MemberIndex::first(const std::string& name) const {
   const auto found = cByName.find(name);
   if (found == cByName.end() || found->second.taken == found->second.inFileOrder.size()) {
@@ -21,5 +25,10 @@ size_t MemberIndex::take(const std::string& name) {
 }
 
 void MemberIndex::add(const std::string& name, size_t position) {
-  cByName[name].inFileOrder.push_back(position);
+  if (!cWantedOnly) {
+    cByName[name].inFileOrder.push_back(position);
+    return;
+  }
+  const auto found = cByName.find(name);
+  if (found != cByName.end()) found->second.inFileOrder.push_back(position);
 }

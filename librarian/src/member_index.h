@@ -15,6 +15,10 @@ class MemberIndex {
   static constexpr size_t NONE = static_cast<size_t>(-1);
 
   explicit MemberIndex(const std::vector<std::unique_ptr<Coff>>& members);
+  // An index of only the names a command looks for: members of other
+  // names are passed over by add, so that a library of thousands of
+  // members costs no entry for each.
+  explicit MemberIndex(const std::vector<std::string>& wanted);
 
   // The position of the first member stored under `name` that was not
   // taken yet; NONE when there is none.
@@ -22,7 +26,7 @@ class MemberIndex {
   // That position, which later calls pass over: a library may hold several
   // members of one name, and each deletion takes the first that is left.
   size_t take(const std::string& name);
-  // A member appended under `name` at `position`, behind all others.
+  // A member under `name` at `position`, behind all others added.
   void add(const std::string& name, size_t position);
 
  private:
@@ -31,4 +35,5 @@ class MemberIndex {
     size_t taken = 0;
   };
   std::unordered_map<std::string, Positions> cByName;
+  bool cWantedOnly = false;
 };

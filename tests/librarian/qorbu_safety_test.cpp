@@ -124,5 +124,28 @@ TEST_F(FailedWrite, DeleteKeepsTheOldLibrary) {
   expectLibraryKept(qorbuWithSmallFileLimit({"/d", "keep.lib", "alpha.o"}));
 }
 
+// Members the library held unchanged are copied as their bytes; a write
+// that fails in them is still named by the record it met, as when every
+// member was written record by record: here the 512th byte falls in the
+// raw data of big.o, or in the header in front of it.
+TEST_F(FailedWrite, TheFailureIsNamedByTheRecordItMet) {
+  ASSERT_EQ(qorbu({"/r", "keep.lib", "big.o"}).exitCode, 0);
+  cBefore = contents("keep.lib");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {{"/d", "keep.lib", "alpha.o"}, "Error - Coff file 'big.o' could not write raw data.\n"},
+      {{"/r", "keep.lib", "alpha.o"},
+       "Error - Could not write member header for 'big.o' in library file 'keep.lib'. \n"},
+  };
+  for (const auto& run : cases) {
+    const ProcessResult result = qorbuWithSmallFileLimit(run.arguments);
+    expectLibraryKept(result);
+    EXPECT_NE(result.output.find(run.message), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("Error - "), result.output.rfind("Error - ")) << result.output;
+  }
+}
+
 }  // namespace
 }  // namespace qorbutest

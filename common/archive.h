@@ -74,9 +74,14 @@ bool readLibraryMembers(BoundedReader& reader, const std::string& path, const Me
 // the first record the sink refuses. After a failed write it runs again
 // with `recordByRecord` set, into a sink that refuses the record the file
 // refused; each image must then go record by record as Coff::write puts
-// it, so that the failure is reported as that record's.
+// it, so that the failure is reported as that record's. A writer whose
+// members come from the library file itself answers false (with its own
+// report) when it cannot read them, and the old library stays; such a
+// writer also gives `beforeWritingInPlace`, run when the library must be
+// written in place, before its old content is cut (ReplacementFile::open).
 using MemberWriter = std::function<bool(ByteSink& sink, bool recordByRecord)>;
-int writeLibraryFile(const std::string& path, const MemberWriter& putMembers);
+int writeLibraryFile(const std::string& path, const MemberWriter& putMembers,
+                     const std::function<bool()>& beforeWritingInPlace = nullptr);
 bool putMemberHeader(ByteSink& sink, const std::string& library, const std::string& member,
                      uint32_t date, uint32_t size);
 

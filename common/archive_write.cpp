@@ -44,12 +44,13 @@ bool writeImage(ByteSink& sink, const std::string& path, const MemberWriter& put
 
 }  // namespace
 
-int writeLibraryFile(const std::string& path, const MemberWriter& putMembers) {
+int writeLibraryFile(const std::string& path, const MemberWriter& putMembers,
+                     const std::function<bool()>& beforeWritingInPlace) {
   // The new library replaces the old one only when complete, so that a
   // failed write never destroys a library that was there before.
   ReplacementFile output;
   const std::string openError = "Could not open library file '" + path + "' for writing.";
-  if (!output.open(path)) {
+  if (!output.open(path, false, beforeWritingInPlace)) {
     reportWriteError(openError);
     return 0;
   }
@@ -57,7 +58,11 @@ int writeLibraryFile(const std::string& path, const MemberWriter& putMembers) {
   // each write tells exactly how many bytes the file took.
   std::setvbuf(output.file(), nullptr, _IONBF, 0);
   BlockSink blocks(output.file());
-  writeImage(blocks, path, putMembers, false);
+  // The block sink takes every record, so an incomplete image is the
+  // members' own failure, which they have reported: nothing replaces the
+  // old library.
+  const bool complete = writeImage(blocks, path, putMembers, false);
+  if (!complete) return 0;
   if (!blocks.finish()) {
     // The same records once more, into a sink that refuses the record the
     // file refused: the failure is named as the record that met it.

@@ -59,6 +59,17 @@ bool BoundedReader::read(uint64_t offset, uint64_t count, uint8_t* out) {
   return true;
 }
 
+std::span<const uint8_t> BoundedReader::bytesAt(uint64_t offset) {
+  if (offset > cLength) return {};
+  if (cFromImage) return {cMemory + offset, static_cast<size_t>(cLength - offset)};
+  const uint64_t wanted = std::min(kWindowSize / 2, cLength - offset);
+  const bool atHand = offset >= cWindowStart && offset - cWindowStart <= cWindow.size() &&
+                      cWindow.size() - (offset - cWindowStart) >= wanted;
+  if (!atHand) fillWindow(offset, 0);
+  if (offset < cWindowStart || offset - cWindowStart > cWindow.size()) return {};
+  return {cWindow.data() + (offset - cWindowStart), cWindow.size() - (offset - cWindowStart)};
+}
+
 bool BoundedReader::readFromFile(uint64_t offset, uint64_t count, uint8_t* out) {
   if (offset > static_cast<uint64_t>(LONG_MAX)) return false;
   if (std::fseek(cFile, static_cast<long>(offset), SEEK_SET) != 0) return false;

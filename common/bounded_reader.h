@@ -40,6 +40,11 @@ class BoundedReader {
   // The whole file into `out`; false when it is longer than `limit` bytes,
   // its length cannot be told, or it cannot be read whole.
   bool readAll(uint64_t limit, std::vector<uint8_t>& out);
+  // The bytes from `offset` on that the reader has at hand, without a copy:
+  // up to the end of bytes held in memory, or the window of a file, read
+  // from `offset` when less than half a window is at hand there. Empty past
+  // the end. They stay valid until the next read.
+  std::span<const uint8_t> bytesAt(uint64_t offset);
   // Reads the whole file into memory once, and every later read from
   // there; false, and the file read as before, when it is longer than
   // `limit` bytes, its length cannot be told, or it cannot be read whole.

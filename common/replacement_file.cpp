@@ -109,14 +109,18 @@ int ReplacementFile::prepare(const std::string& name) {
   return 1;
 }
 
-int ReplacementFile::open(const std::string& name, bool textMode) {
+int ReplacementFile::open(const std::string& name, bool textMode,
+                          const std::function<bool()>& beforeWritingInPlace) {
   if (!prepare(name)) return 0;
+  const auto mayWriteInPlace = [&]() { return !beforeWritingInPlace || beforeWritingInPlace(); };
+  if (cDirect && !mayWriteInPlace()) return 0;
   cFile = std::fopen(writeName().c_str(), textMode ? "w" : "wb");
   if (cFile == nullptr && !cDirect) {
     // The temporary was made but cannot be opened again: write the target.
     discardTemporary(cTempName);
     cTempName.clear();
     cDirect = true;
+    if (!mayWriteInPlace()) return 0;
     cFile = std::fopen(cTarget.c_str(), textMode ? "w" : "wb");
   }
   return cFile == nullptr ? 0 : 1;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class ReplacementFile {
@@ -27,8 +28,12 @@ class ReplacementFile {
   // wait for ever).
   int prepare(const std::string& name);
   // `prepare`, then opens the chosen name for writing, in binary form or,
-  // for `textMode`, with the host's line ends.
-  int open(const std::string& name, bool textMode = false);
+  // for `textMode`, with the host's line ends. When that is the target
+  // itself, `beforeWritingInPlace` (when given) runs first, while the old
+  // content is still there: a caller that reads from the file it replaces
+  // takes what it needs; its false opens nothing (answers 0).
+  int open(const std::string& name, bool textMode = false,
+           const std::function<bool()>& beforeWritingInPlace = nullptr);
 
   std::FILE* file() const { return cFile; }
   // The name to write: the temporary, or the target itself.

@@ -1,20 +1,19 @@
 #include "library_image.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <utility>
 
 #include "archive.h"
 #include "debug_switches.h"
-#include "first_definitions.h"
-#include "qassert.h"
+#include "diagnostics.h"
 
 namespace {
 
-// A library up to this size is read whole, so that its members' bytes are
-// at hand; a larger one is read as Archive::make reads it, every member
-// parsed.
-constexpr uint64_t kWholeLibraryLimit = uint64_t{1} << 30;
+// Unchanged members go from the library read to the new one in pieces of
+// this size.
+constexpr size_t kCopyPiece = size_t{1} << 20;
 
 }  // namespace
 
@@ -22,13 +21,10 @@ bool LibraryImage::read(const std::string& path) {
   cName = path;
   cSource = openLibraryFile(path);
   if (!cSource) return false;
-  cSource->holdWholeFile(kWholeLibraryLimit);
   const auto parse = [this](BoundedReader& source, const std::string& name, uint64_t start) {
     return addMember(source, name, start);
   };
   if (!readLibraryMembers(*cSource, path, parse)) return false;
-  // Without the bytes at hand every member is parsed; the file is done with.
-  if (cSource->heldBytes().empty()) cSource.reset();
   makeSymbols();
   return true;
 }
@@ -38,21 +34,42 @@ std::optional<uint64_t> LibraryImage::addMember(BoundedReader& source, const std
   Member member;
   member.name = name;
   member.start = start;
-  member.firstGlobal = cGlobals.size();
-  const std::span<const uint8_t> held = source.heldBytes();
-  if (!held.empty() && start <= held.size() &&
-      readCanonicalImage(held.subspan(start), member.image, cGlobals)) {
-    member.globalCount = cGlobals.size() - member.firstGlobal;
-    // Hashed while the names are at hand in the cache.
-    for (size_t k = member.firstGlobal; k < cGlobals.size(); ++k)
-      cGlobalHashes.push_back(FirstDefinitions::hashOf(cGlobals[k]));
+  if (keepAsBytes(source, member)) {
     cMembers.push_back(std::move(member));
     return cMembers.back().image.size;
   }
+  // Another form, or one larger than the bytes at hand: parsed as always.
   member.object = Coff::make(source, start, name);
   if (!member.object) return std::nullopt;
   cMembers.push_back(std::move(member));
   return cMembers.back().object->size();
+}
+
+// A member in the writer's own form among the bytes at hand: its defined
+// externals are kept (the bytes at hand change with the next read).
+bool LibraryImage::keepAsBytes(BoundedReader& source, Member& member) {
+  cScanNames.clear();
+  if (!readCanonicalImage(source.bytesAt(member.start), member.image, cScanNames)) return false;
+  member.firstGlobal = cGlobals.size();
+  member.globalCount = cScanNames.size();
+  for (const std::string_view name : cScanNames) {
+    cGlobals.push_back({cNameText.size(), name.size(), FirstDefinitions::hashOf(name)});
+    cNameText.append(name);
+  }
+  member.headerAsWritten = headerAsWritten(source, member);
+  return true;
+}
+
+bool LibraryImage::headerAsWritten(BoundedReader& source, const Member& member) const {
+  MemberHeader held;
+  if (!source.read(member.start - MemberHeader::SIZE, sizeof held, reinterpret_cast<uint8_t*>(&held)))
+    return false;
+  MemberHeader written;
+  written.setName(member.name);
+  written.setDate(member.image.timeStamp);
+  written.setSize(member.image.size);
+  written.setMagic();
+  return std::memcmp(&held, &written, sizeof held) == 0;
 }
 
 int LibraryImage::makeSymbols() {
@@ -73,7 +90,8 @@ int LibraryImage::makeSymbols() {
       continue;
     }
     for (size_t k = member.firstGlobal; k < member.firstGlobal + member.globalCount; ++k)
-      take(cGlobals[k], cGlobalHashes[k]);
+      take(std::string_view(cNameText).substr(cGlobals[k].offset, cGlobals[k].length),
+           cGlobals[k].hash);
   }
   if (traceOn("Archive::makeSymbols")) traceSymbolIndex(cDefinitions.byName());
   return result;
@@ -82,13 +100,11 @@ int LibraryImage::makeSymbols() {
 namespace {
 
 // A stretch of the library read that goes out as it is: members kept as
-// their bytes whose headers would be written as they stand, one after the
+// their bytes whose headers are as the writer writes them, one after the
 // other. A library changed in one member is then written in a few large
 // pieces.
 class UnchangedStretch {
  public:
-  explicit UnchangedStretch(std::span<const uint8_t> library) : cLibrary(library) {}
-
   // Takes the member (its header in front of it) when it continues the
   // stretch or starts one; false when it stands elsewhere.
   bool extend(uint64_t headerStart, uint64_t end) {
@@ -97,14 +113,14 @@ class UnchangedStretch {
     cEnd = end;
     return true;
   }
-  bool flush(ByteSink& sink) {
-    const bool put = cEnd == cStart || sink.put(cLibrary.data() + cStart, cEnd - cStart);
+  // The stretch so far, which is then empty.
+  std::pair<uint64_t, uint64_t> take() {
+    const std::pair<uint64_t, uint64_t> taken(cStart, cEnd);
     cStart = cEnd = 0;
-    return put;
+    return taken;
   }
 
  private:
-  std::span<const uint8_t> cLibrary;
   uint64_t cStart = 0;
   uint64_t cEnd = 0;
 };
@@ -112,33 +128,29 @@ class UnchangedStretch {
 }  // namespace
 
 int LibraryImage::write() {
-  return writeLibraryFile(cName, [this](ByteSink& sink, bool recordByRecord) {
-    UnchangedStretch stretch(cSource ? cSource->heldBytes() : std::span<const uint8_t>());
+  const auto putMembers = [this](ByteSink& sink, bool recordByRecord) {
+    UnchangedStretch stretch;
+    const auto flush = [&]() {
+      const auto [start, end] = stretch.take();
+      return start == end || copyFromLibrary(sink, start, end);
+    };
     for (Member& member : cMembers) {
-      if (!recordByRecord && headerUnchanged(member)) {
+      if (!recordByRecord && !member.object && member.headerAsWritten) {
         const uint64_t headerStart = member.start - MemberHeader::SIZE;
-        if (stretch.extend(headerStart, member.start + member.image.size)) continue;
-        if (!stretch.flush(sink)) return false;
-        stretch.extend(headerStart, member.start + member.image.size);
+        const uint64_t end = member.start + member.image.size;
+        if (stretch.extend(headerStart, end)) continue;
+        if (!flush()) return false;
+        stretch.extend(headerStart, end);
         continue;
       }
-      if (!stretch.flush(sink) || !putMember(sink, member, recordByRecord)) return false;
+      if (!flush() || !putMember(sink, member, recordByRecord)) return false;
     }
-    return stretch.flush(sink);
-  });
-}
-
-// A member kept as its bytes whose header in the library read is the one
-// the writer would put in front of it.
-bool LibraryImage::headerUnchanged(const Member& member) const {
-  if (member.object || member.start < MemberHeader::SIZE) return false;
-  MemberHeader header;
-  header.setName(member.name);
-  header.setDate(member.image.timeStamp);
-  header.setSize(member.image.size);
-  header.setMagic();
-  return std::memcmp(&header, cSource->heldBytes().data() + member.start - MemberHeader::SIZE,
-                     sizeof header) == 0;
+    return flush();
+  };
+  // Written in place, the library would lose the bytes still to be copied
+  // from it: they are read into memory first.
+  const auto holdLibrary = [this]() { return cSource->holdWholeFile(UINT64_MAX); };
+  return writeLibraryFile(cName, putMembers, holdLibrary);
 }
 
 bool LibraryImage::putMember(ByteSink& sink, Member& member, bool recordByRecord) {
@@ -146,7 +158,7 @@ bool LibraryImage::putMember(ByteSink& sink, Member& member, bool recordByRecord
     // Bytes in the writer's own form parse without a word and write back
     // to the same bytes, here one record at a time.
     member.object = Coff::make(*cSource, member.start, member.name);
-    QOR_ASSERT(member.object != nullptr);
+    if (!member.object) return false;
   }
   if (member.object) {
     // As Archive::write: laid out afresh, the time stamp kept.
@@ -155,5 +167,24 @@ bool LibraryImage::putMember(ByteSink& sink, Member& member, bool recordByRecord
            member.object->write(sink) != 0;
   }
   return putMemberHeader(sink, cName, member.name, member.image.timeStamp, member.image.size) &&
-         sink.put(cSource->heldBytes().data() + member.start, member.image.size);
+         copyFromLibrary(sink, member.start, member.start + member.image.size);
+}
+
+// The bytes were checked when the library was read; a file that no longer
+// holds them (cut short meanwhile) is reported as a library missing a
+// member, and nothing replaces it.
+bool LibraryImage::copyFromLibrary(ByteSink& sink, uint64_t start, uint64_t end) {
+  const std::span<const uint8_t> held = cSource->heldBytes();
+  if (!held.empty() && end <= held.size()) return sink.put(held.data() + start, end - start);
+  cCopyBuffer.resize(static_cast<size_t>(std::min<uint64_t>(kCopyPiece, end - start)));
+  for (uint64_t at = start; at < end;) {
+    const size_t piece = static_cast<size_t>(std::min<uint64_t>(cCopyBuffer.size(), end - at));
+    if (!cSource->read(at, piece, cCopyBuffer.data())) {
+      reportError("Archive::make()", "Library file '", cName, "' has a missing member object file.");
+      return false;
+    }
+    if (!sink.put(cCopyBuffer.data(), piece)) return false;
+    at += piece;
+  }
+  return true;
 }

@@ -131,6 +131,34 @@ TEST(ReplacementFile, NameWithNoRoomForATemporaryIsWrittenDirectly) {
   EXPECT_EQ(readFile(target), "direct");
 }
 
+// Before a file is written in place, the caller's step runs while the old
+// content is still there; when it refuses, nothing is opened or cut. A
+// replacement through a temporary does not run it.
+TEST(ReplacementFile, AStepRunsBeforeAFileIsWrittenInPlace) {
+  qortest::ScratchDir dir;
+  const std::string direct = dir.file(std::string(250, 'n') + ".o");
+  const std::string beside = dir.file("prog.o");
+  for (const std::string& target : {direct, beside}) {
+    for (const bool allow : {false, true}) {
+      writeFile(target, "old content");
+      std::string seen;
+      ReplacementFile output;
+      const int opened = output.open(target, false, [&] {
+        seen = readFile(target);
+        return allow;
+      });
+      const bool inPlace = target == direct;
+      EXPECT_EQ(seen, inPlace ? "old content" : "") << target.size();
+      EXPECT_EQ(opened, !inPlace || allow ? 1 : 0) << target.size();
+      if (opened) {
+        output.discard();
+      } else {
+        EXPECT_EQ(readFile(target), "old content");
+      }
+    }
+  }
+}
+
 // A pipe (like a device) named as the output must stay what it is: a
 // replacement would put a plain file in its place. The reader is opened
 // first so that writing into the pipe does not wait.

@@ -77,6 +77,37 @@ TEST_F(UnsafeNames, ListingShowsThemUnchanged) {
   EXPECT_NE(result.output.find("Member: '../parent_escape.o'"), std::string::npos);
 }
 
+// A library whose name leaves no room for a temporary beside it is written
+// in place: the members copied from it unchanged are read before it is cut.
+// Enough members that their copy reads the file rather than what the read
+// of the library still has at hand.
+class InPlace : public QorbuRun {};
+
+TEST_F(InPlace, DeleteAndReplaceCopyWhatTheLibraryHeldBeforeTheCut) {
+  const std::string library = std::string(251, 'l') + ".lib";
+  std::vector<std::string> names;
+  for (int k = 0; k < 200; ++k) {
+    names.push_back("m" + std::to_string(k) + ".o");
+    put(ObjectBuilder(names.back()).timeStamp(k).code(".code").bytes(std::vector<uint8_t>(1000, k))
+            .global("entry_" + std::to_string(k), 0, 1),
+        names.back());
+  }
+  const auto create = [&](const std::string& name, std::vector<std::string> members) {
+    members.insert(members.begin(), {"/c", name});
+    return qorbu(members).exitCode;
+  };
+  ASSERT_EQ(create(library, names), 0);
+  ProcessResult result = qorbu({"/d", library, "m0.o"});
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  ASSERT_EQ(create("expected.lib", {names.begin() + 1, names.end()}), 0);
+  EXPECT_EQ(contents(library), contents("expected.lib"));
+  result = qorbu({"/r", library, "m0.o"});
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  names.push_back(names.front());
+  ASSERT_EQ(create("expected.lib", {names.begin() + 1, names.end()}), 0);
+  EXPECT_EQ(contents(library), contents("expected.lib"));
+}
+
 // Writing the new library fails after a few hundred bytes: the old library
 // must come through whole, and no half-written file may stay behind.
 class FailedWrite : public QorbuRun {

@@ -3,6 +3,7 @@
 // nothing allocated for a read that cannot fit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -112,6 +113,29 @@ TEST(BoundedReader, HoldsAWholeFileUpToALimit) {
   BoundedReader missing(dir.file("missing.bin"));
   EXPECT_FALSE(missing.holdWholeFile(100));
   EXPECT_TRUE(missing.heldBytes().empty());
+}
+
+// The bytes at hand from an offset: what is there, without a copy, and at
+// least half a window of a long file wherever asked (read anew as needed).
+TEST(BoundedReader, BytesAtHand) {
+  forEachSource([](BoundedReader& reader, const char* source) {
+    const std::span<const uint8_t> rest = reader.bytesAt(3);
+    EXPECT_EQ(std::string(rest.begin(), rest.end()), kText.substr(3)) << source;
+    EXPECT_TRUE(reader.bytesAt(10).empty()) << source;
+    EXPECT_TRUE(reader.bytesAt(11).empty()) << source;
+  });
+  qortest::ScratchDir dir;
+  const std::string path = dir.file("long.bin");
+  std::string content(200000, '\0');
+  for (size_t k = 0; k < content.size(); ++k) content[k] = static_cast<char>(k * 31 + k / 256);
+  qortest::writeFile(path, content);
+  BoundedReader reader(path);
+  for (const uint64_t offset : {uint64_t{0}, uint64_t{40000}, uint64_t{1}, uint64_t{199990},
+                                uint64_t{65536}, uint64_t{100000}}) {
+    const std::span<const uint8_t> bytes = reader.bytesAt(offset);
+    EXPECT_GE(bytes.size(), std::min<uint64_t>(32768, content.size() - offset)) << offset;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content.substr(offset, bytes.size())) << offset;
+  }
 }
 
 TEST(BoundedReader, OpensNeitherAMissingFileNorAPipe) {

@@ -14,6 +14,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 
 // One contiguous piece of a Memory: a free hole, or the piece of one section
 // together with the record of which input file's part of it lies where.
@@ -123,10 +124,23 @@ class Memory {
   void dump(std::ostream& out) const;
 
  private:
-  // Sorts the free holes and picks the first that fits.
-  std::list<Range>::iterator chooseHole(const std::function<bool(const Range&)>& fits);
-  void takeHole(std::list<Range>::iterator hole, const std::string& secName, uint32_t start,
-                uint32_t length, int isOverlay);
+  // The free list is kept sorted by size, smallest first, ties in the
+  // order the holes had; each placement takes the first hole that fits
+  // and appends what is left of it. Those leftovers stay behind the sorted
+  // holes until the next placement sorts them in, which is the order the
+  // free list shows (the fill numbers its sections by it). The holes are
+  // indexed by size and by start, so that a memory cut into thousands of
+  // holes is not sorted and searched whole for each section.
+  using SizeKey = std::pair<uint32_t, uint64_t>;  // bytes, then order of arrival
+
+  void sortInLeftovers();
+  // The first hole in free-list order that takes the section.
+  std::map<SizeKey, Range>::iterator holeBySize(uint32_t length, uint16_t alignment);
+  std::map<SizeKey, Range>::iterator holeAt(uint32_t start, uint32_t length);
+  void takeHole(std::map<SizeKey, Range>::iterator hole, const std::string& secName,
+                uint32_t start, uint32_t length, int isOverlay);
+  // The free holes in free-list order.
+  void forEachFreeHole(const std::function<void(const Range&)>& visit) const;
   Range& loadablePiece(const std::string& file, const std::string& secName);
 
   std::string name;
@@ -136,7 +150,10 @@ class Memory {
   std::string fill;
   uint32_t start = 0;
   uint32_t end = 0;  // inclusive
-  std::list<Range> unallocatedRanges;
+  std::map<SizeKey, Range> cSortedHoles;
+  std::map<uint32_t, SizeKey> cSortedByStart;  // free holes never overlap
+  std::list<Range> cLeftovers;                 // behind the sorted holes
+  uint64_t cArrivals = 0;
   std::map<std::string, Range> allocatedRanges;  // by section name
 };
 

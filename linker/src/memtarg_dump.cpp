@@ -34,5 +34,5 @@ void Memory::dump(std::ostream& out) const {
   out << std::string(10, ' ') << "---Allocated Ranges--- \n";
   for (const auto& [secName, piece] : allocatedRanges) piece.dump(out);
   out << std::string(10, ' ') << "---Unallocated Ranges--- \n";
-  for (const Range& hole : unallocatedRanges) hole.dump(out);
+  forEachFreeHole([&out](const Range& hole) { hole.dump(out); });
 }

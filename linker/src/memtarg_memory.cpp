@@ -1,11 +1,13 @@
 // Placement of sections in a memory: best fit over the free holes, or at a
 // given location, and the queries that later phases make of the result.
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "memtarg.h"
 #include "qassert.h"
 
-Memory::Memory() { unallocatedRanges.emplace_back(0, 1, 1, 0); }
+Memory::Memory() { cLeftovers.emplace_back(0, 1, 1, 0); }
 
 Memory::Memory(const std::string& name, uint32_t start, uint32_t end, uint8_t type,
                uint32_t isProtected, uint32_t hasFill, const std::string& fill)
@@ -16,46 +18,93 @@ Memory::Memory(const std::string& name, uint32_t start, uint32_t end, uint8_t ty
       fill(fill),
       start(start),
       end(end) {
-  unallocatedRanges.emplace_back(start, end - start + 1, type, 0);
+  cLeftovers.emplace_back(start, end - start + 1, type, 0);
 }
 
 int Memory::overlaps(const Memory& a, const Memory& b) {
   return std::max(a.start, b.start) <= std::min(a.end, b.end) ? 1 : 0;
 }
 
+void Memory::forEachFreeHole(const std::function<void(const Range&)>& visit) const {
+  for (const auto& [key, hole] : cSortedHoles) visit(hole);
+  for (const Range& hole : cLeftovers) visit(hole);
+}
+
+// The holes go back into the free list's tail in the order they have,
+// unsorted: their sizes change with the width, and the next placement sorts
+// the whole list afresh, as the first one does.
 void Memory::setWidthBits(uint16_t bits) {
-  for (Range& hole : unallocatedRanges) hole.setWidthBits(bits);
+  std::list<Range> holes;
+  for (auto& [key, hole] : cSortedHoles) holes.push_back(std::move(hole));
+  holes.splice(holes.end(), cLeftovers);
+  cLeftovers = std::move(holes);
+  cSortedHoles.clear();
+  cSortedByStart.clear();
+  for (Range& hole : cLeftovers) hole.setWidthBits(bits);
+}
+
+// A stable sort of the whole free list: each leftover goes behind the
+// holes of its size or less, in the order the leftovers came.
+void Memory::sortInLeftovers() {
+  for (Range& hole : cLeftovers) {
+    const SizeKey key(hole.sizeInBytes(), cArrivals++);
+    cSortedByStart[hole.getStart()] = key;
+    cSortedHoles.emplace(key, std::move(hole));
+  }
+  cLeftovers.clear();
 }
 
 int Memory::canFit(uint32_t length, uint16_t alignment) const {
-  return std::any_of(unallocatedRanges.begin(), unallocatedRanges.end(),
-                     [&](const Range& hole) { return hole.canFit(length, alignment); });
+  const auto fits = [&](const Range& hole) { return hole.canFit(length, alignment); };
+  if (std::any_of(cLeftovers.begin(), cLeftovers.end(), fits)) return 1;
+  // No hole smaller than the section takes it (a zero length fits any).
+  return std::any_of(cSortedHoles.lower_bound(SizeKey(length, 0)), cSortedHoles.end(),
+                     [&](const auto& entry) { return fits(entry.second); })
+             ? 1
+             : 0;
 }
 
 int Memory::canFit(uint32_t start, uint32_t length) const {
-  return std::any_of(unallocatedRanges.begin(), unallocatedRanges.end(),
-                     [&](const Range& hole) { return hole.canFit(start, length); });
+  const auto fits = [&](const Range& hole) { return hole.canFit(start, length); };
+  if (std::any_of(cLeftovers.begin(), cLeftovers.end(), fits)) return 1;
+  if (length == 0) return cSortedHoles.empty() ? 0 : 1;
+  // Only the hole that holds the start can hold the section.
+  auto holding = cSortedByStart.upper_bound(start);
+  if (holding == cSortedByStart.begin()) return 0;
+  return fits(cSortedHoles.at(std::prev(holding)->second)) ? 1 : 0;
 }
 
-std::list<Range>::iterator Memory::chooseHole(const std::function<bool(const Range&)>& fits) {
-  // Smallest first; the stable sort keeps holes of one size in the order
-  // they had, which decides the choice between them. The free list keeps
-  // this order: the fill sections are numbered by it.
-  unallocatedRanges.sort(
-      [](const Range& a, const Range& b) { return a.sizeInBytes() < b.sizeInBytes(); });
-  const auto hole = std::find_if(unallocatedRanges.begin(), unallocatedRanges.end(), fits);
-  const bool found = hole != unallocatedRanges.end();
+std::map<Memory::SizeKey, Range>::iterator Memory::holeBySize(uint32_t length,
+                                                             uint16_t alignment) {
+  sortInLeftovers();
+  auto hole = cSortedHoles.lower_bound(SizeKey(length, 0));
+  while (hole != cSortedHoles.end() && !hole->second.canFit(length, alignment)) ++hole;
+  const bool found = hole != cSortedHoles.end();
   QOR_ASSERT(found);
   return hole;
 }
 
-void Memory::takeHole(std::list<Range>::iterator hole, const std::string& secName,
+std::map<Memory::SizeKey, Range>::iterator Memory::holeAt(uint32_t start, uint32_t length) {
+  sortInLeftovers();
+  // A zero length fits the first hole of all, wherever it is.
+  auto hole = cSortedHoles.begin();
+  if (length != 0) {
+    const auto holding = cSortedByStart.upper_bound(start);
+    hole = holding == cSortedByStart.begin() ? cSortedHoles.end()
+                                             : cSortedHoles.find(std::prev(holding)->second);
+  }
+  const bool found = hole != cSortedHoles.end() && hole->second.canFit(start, length);
+  QOR_ASSERT(found);
+  return hole;
+}
+
+void Memory::takeHole(std::map<SizeKey, Range>::iterator hole, const std::string& secName,
                       uint32_t start, uint32_t length, int isOverlay) {
-  std::list<Range> leftovers;
-  hole->allocate(secName, start, length, leftovers, isOverlay);
-  allocatedRanges.emplace(secName, *hole);
-  unallocatedRanges.erase(hole);
-  unallocatedRanges.splice(unallocatedRanges.end(), leftovers);
+  Range piece = std::move(hole->second);
+  cSortedByStart.erase(piece.getStart());
+  cSortedHoles.erase(hole);
+  piece.allocate(secName, start, length, cLeftovers, isOverlay);
+  allocatedRanges.emplace(secName, std::move(piece));
 }
 
 int Memory::allocate(const std::string& secName, uint32_t length, int isOverlay,
@@ -64,9 +113,8 @@ int Memory::allocate(const std::string& secName, uint32_t length, int isOverlay,
   // clang-format off
   QOR_ASSERT(canFit(length,alignment));
   // clang-format on
-  const auto hole =
-      chooseHole([&](const Range& r) { return r.canFit(length, alignment); });
-  takeHole(hole, secName, static_cast<uint32_t>(hole->alignedStart(alignment)), length,
+  const auto hole = holeBySize(length, alignment);
+  takeHole(hole, secName, static_cast<uint32_t>(hole->second.alignedStart(alignment)), length,
            isOverlay);
   return 1;
 }
@@ -77,8 +125,7 @@ int Memory::allocate(const std::string& secName, uint32_t start, uint32_t length
   // clang-format off
   QOR_ASSERT(canFit(start,length));
   // clang-format on
-  const auto hole = chooseHole([&](const Range& r) { return r.canFit(start, length); });
-  takeHole(hole, secName, start, length, isOverlay);
+  takeHole(holeAt(start, length), secName, start, length, isOverlay);
   return 1;
 }
 
@@ -138,18 +185,18 @@ int Memory::loadComplete() const {
 }
 
 uint32_t Memory::largestHole() const {
-  uint32_t largest = 0;
-  for (const Range& hole : unallocatedRanges) largest = std::max(largest, hole.sizeInBytes());
+  uint32_t largest = cSortedHoles.empty() ? 0 : cSortedHoles.rbegin()->first.first;
+  for (const Range& hole : cLeftovers) largest = std::max(largest, hole.sizeInBytes());
   return largest;
 }
 
 void Memory::forEachFillHole(const FillHoleCallback& callback, void* userData) const {
   if (!cHasFill) return;
-  for (const Range& hole : unallocatedRanges) {
+  forEachFreeHole([&](const Range& hole) {
     // A span of 2^32 locations, or an END below START, wraps around the
     // address space: such a hole has no end to report, and filling it
     // would ask for gigabytes.
-    if (hole.sizeInBytes() == 0 || hole.getEnd() < hole.getStart()) continue;
+    if (hole.sizeInBytes() == 0 || hole.getEnd() < hole.getStart()) return;
     callback(userData, *this, hole.getStart(), hole.getEnd(), fill);
-  }
+  });
 }

@@ -97,6 +97,12 @@ class SectionMerger {
   explicit SectionMerger(Linker& linker) : l(linker) {}
 
   int add(const Coff& object, const std::string& n, const SectionHeader& h, std::string& error) {
+    // A memory tells its pieces from its free holes by the owner's name, so
+    // a section without one would be placed and then seem never placed.
+    if (n.empty()) {
+      error = "a section in file '" + object.cName + "' has no name.";
+      return 0;
+    }
     if (l.cScnSize.count(n) == 0) return addFirst(object, n, h, error);
     return addFurther(n, h, error);
   }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "archive.h"
+#include "byte_sink.h"
 #include "coff.h"
 #include "diagnostics.h"
 #include "replacement_file.h"
@@ -12,23 +13,36 @@ const char* const WRITE_CONTEXT = "Archive::write()";
 
 void reportWriteError(const std::string& text) { reportMessage(SEVERITY_ERROR, WRITE_CONTEXT, text, 0); }
 
+const uint8_t* bytesOf(const void* record) { return static_cast<const uint8_t*>(record); }
+
 // Every member is laid out afresh (keeping its time stamp), so that its
 // pointers describe the image written, whatever block order its input had.
-bool writeMember(std::FILE* file, Coff& member, const std::string& libraryName) {
+bool writeMember(ByteSink& sink, Coff& member, const std::string& libraryName) {
   member.layout();
   MemberHeader header;
   header.setName(member.cName);
   header.setDate(member.cFileHdr.f_timdat);
   header.setSize(member.size());
   header.setMagic();
-  if (std::fwrite(&header, 1, sizeof header, file) != sizeof header) {
+  if (!sink.put(bytesOf(&header), sizeof header)) {
     reportWriteError("Could not write member header for '" + member.cName + "' in library file '" +
                      libraryName + "'. ");
     return false;
   }
-  long base = std::ftell(file);
   // Coff::write reports its own failures.
-  return base >= 0 && member.write(file, static_cast<uint64_t>(base)) != 0;
+  return member.write(sink) != 0;
+}
+
+// The whole image, record by record; a refused record is reported and ends it.
+bool writeImage(ByteSink& sink, const Archive& archive) {
+  if (!sink.put(bytesOf(ARCHIVE_MAGIC), ARCHIVE_MAGIC_LENGTH)) {
+    reportWriteError("Could not write archive magic string in library file '" + archive.cName + "'. ");
+    return false;
+  }
+  for (const auto& member : archive.cMembers) {
+    if (!writeMember(sink, *member, archive.cName)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -42,14 +56,17 @@ int Archive::write() {
     reportWriteError(openError);
     return 0;
   }
-  // Unbuffered, so that every failed write shows at the record it hit.
+  // Unbuffered, so that the sink's blocks go to the file as they are and
+  // each write tells exactly how many bytes the file took.
   std::setvbuf(output.file(), nullptr, _IONBF, 0);
-  if (std::fwrite(ARCHIVE_MAGIC, 1, ARCHIVE_MAGIC_LENGTH, output.file()) != ARCHIVE_MAGIC_LENGTH) {
-    reportWriteError("Could not write archive magic string in library file '" + cName + "'. ");
+  BlockSink blocks(output.file());
+  writeImage(blocks, *this);
+  if (!blocks.finish()) {
+    // The same records once more, into a sink that refuses the record the
+    // file refused: the failure is named as the record that met it.
+    LimitedSink upToTheFailure(blocks.accepted());
+    if (writeImage(upToTheFailure, *this)) reportWriteError(openError);
     return 0;
-  }
-  for (const auto& member : cMembers) {
-    if (!writeMember(output.file(), *member, cName)) return 0;
   }
   if (!output.commit()) {
     reportWriteError(openError);

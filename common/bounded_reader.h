@@ -46,6 +46,11 @@ class BoundedReader {
   };
 
   void measureFile();
+  // One seek and one read of the file: false when it delivers less.
+  bool readFromFile(uint64_t offset, uint64_t count, uint8_t* out);
+  // The window filled from `offset` on; false when it does not then hold
+  // `count` bytes there.
+  bool fillWindow(uint64_t offset, uint64_t count);
 
   std::unique_ptr<std::FILE, FileCloser> cOwnedFile;  // opened here
   std::FILE* cFile = nullptr;
@@ -53,4 +58,9 @@ class BoundedReader {
   bool cFromImage = false;
   bool cMeasured = false;
   uint64_t cLength = 0;
+  // File bytes read ahead: the readers ask for one small record after the
+  // other, and a seek and a read for each made a library of thousands of
+  // members cost a hundred thousand system calls.
+  std::vector<uint8_t> cWindow;
+  uint64_t cWindowStart = 0;
 };

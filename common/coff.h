@@ -14,6 +14,8 @@
 #include "coff_records.h"
 #include "data.h"
 
+class ByteSink;
+
 // The string table: each string under the offset of its first character.
 using StringTable = std::map<int, std::string>;
 
@@ -50,9 +52,11 @@ class Coff {
   // Points the x_lnnoptr of every function's aux entry at its line entry.
   void fixupAuxFcns();
 
-  // Writing: to cName, or into an open binary file at baseOffset.
+  // Writing: to cName, into an open binary file at baseOffset, or record by
+  // record into a sink (each failed record reported as the file writes do).
   int write();
   int write(std::FILE* file, uint64_t baseOffset);
+  int write(ByteSink& sink);
 
   // Names. A missing string table entry is a fatal error.
   static std::string getName(const SectionHeader& header, const StringTable& strTbl);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "byte_sink.h"
 #include "coff_layout.h"
 #include "diagnostics.h"
 #include "replacement_file.h"
@@ -18,28 +19,22 @@ int reportWriteFault(const std::string& name, const char* ending) {
 
 class CoffWriter {
  public:
-  CoffWriter(const Coff& coff, std::FILE* file) : cCoff(coff), cFile(file) {}
+  CoffWriter(const Coff& coff, ByteSink& sink) : cCoff(coff), cSink(sink) {}
 
-  int run(uint64_t baseOffset) {
-    if (baseOffset > static_cast<uint64_t>(LONG_MAX) ||
-        std::fseek(cFile, static_cast<long>(baseOffset), SEEK_SET) != 0)
-      return fail("' could not write file header.");
+  int run() {
     const std::vector<std::string> sections = sectionsInWriteOrder(cCoff);
     if (!writeHeaders(sections) || !writeRawData(sections) ||
         !writeLists(sections, cCoff.cScnReloc, "' could not write reloc.") ||
         !writeLists(sections, cCoff.cScnLineno, "' could not write lineinfo.") ||
         !writeSymbols() || !writeStrings())
       return 0;
-    if (std::fflush(cFile) != 0) return fail("' could not write string.");
     return 1;
   }
 
  private:
   int fail(const char* ending) { return reportWriteFault(cCoff.cName, ending); }
 
-  bool put(const uint8_t* bytes, size_t length) {
-    return std::fwrite(bytes, 1, length, cFile) == length;
-  }
+  bool put(const uint8_t* bytes, size_t length) { return cSink.put(bytes, length); }
 
   template <class Record>
   bool putRecord(const Record& record) {
@@ -93,14 +88,14 @@ class CoffWriter {
     if (!put(length, sizeof length)) return fail("' could not write string table length.");
     for (const auto& [offset, text] : cCoff.cStrTbl) {
       // The string and its terminating NUL in one write.
-      if (std::fwrite(text.c_str(), 1, text.size() + 1, cFile) != text.size() + 1)
+      if (!put(reinterpret_cast<const uint8_t*>(text.c_str()), text.size() + 1))
         return fail("' could not write string.");
     }
     return true;
   }
 
   const Coff& cCoff;
-  std::FILE* cFile;
+  ByteSink& cSink;
 };
 
 void reportOpenFailure(const std::string& name) {
@@ -110,10 +105,21 @@ void reportOpenFailure(const std::string& name) {
 }  // namespace
 
 int Coff::write(std::FILE* file, uint64_t baseOffset) {
+  cFileHdr.f_opthdr = OptionalHeader::SIZE;
+  if (baseOffset > static_cast<uint64_t>(LONG_MAX) ||
+      std::fseek(file, static_cast<long>(baseOffset), SEEK_SET) != 0)
+    return reportWriteFault(cName, "' could not write file header.");
+  FileSink sink(file);
+  if (!write(sink)) return 0;
+  if (std::fflush(file) != 0) return reportWriteFault(cName, "' could not write string.");
+  return 1;
+}
+
+int Coff::write(ByteSink& sink) {
   // The writer always emits the 16-byte optional header, so the file header
   // must announce it, also for an object read in the older layout.
   cFileHdr.f_opthdr = OptionalHeader::SIZE;
-  return CoffWriter(*this, file).run(baseOffset);
+  return CoffWriter(*this, sink).run();
 }
 
 // The image goes to a temporary beside the target and replaces it only when

@@ -8,11 +8,13 @@
 #include <fstream>
 #include <list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cod.h"
 #include "coff.h"
+#include "listing_scan_index.h"
 #include "mgproc.h"
 
 // One line-number entry of a code section, kept with its section's name.
@@ -83,19 +85,16 @@ class Coff2Cod : public Cod {
   std::string cListTime;
   // Files being listed inside the one that createListFile started.
   int cIncludeDepth = 0;
-  // What each symbol table entry means to the scans, read once while the
-  // listing is written: every source line scans the table, and looking the
-  // names up again each time makes a large program take minutes.
-  enum : uint8_t { MARK_OTHER, MARK_AUX, MARK_FILE, MARK_EOF, MARK_LIST, MARK_NOLIST };
-  std::vector<uint8_t> cMarks;
+  // The symbol table as the scans see it, made once while the listing is
+  // written: every source line asks about it.
+  std::unique_ptr<ListingScanIndex> cScanIndex;
 
   int checkProcessor(const Coff& coff);
   int copySectionBytes(const Coff& coff, const std::string& name, uint32_t address);
   void addWindows(std::size_t count);
   std::string sourceFileName(const Coff& coff, std::size_t fileIndex) const;
-  std::size_t scanLimit(const Coff& coff) const;
-  static uint8_t readMark(const Coff& coff, std::size_t index);
-  uint8_t markOf(const Coff& coff, std::size_t index) const;
+  template <class Answer>
+  auto withScanIndex(const Coff& coff, Answer answer) const;
   int skipToMark(const Coff& coff, std::size_t& position, uint8_t mark) const;
   void listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t fileNum,
                       uint32_t lineNumber, const std::string& fileName, SecondWord& secondWord);

@@ -42,10 +42,7 @@ int Coff2Cod::createListFile(const Coff& coff) {
   const std::string listName = objectFile.path() + objectFile.baseName() + ".lst";
   // The names are read before any file is made, so that a name missing from
   // the string table ends the run without leaving a temporary behind.
-  cMarks.clear();
-  for (std::size_t index = 0; index < coff.cSymTbl.size(); ++index) {
-    cMarks.push_back(readMark(coff, index));
-  }
+  cScanIndex = std::make_unique<ListingScanIndex>(coff);
   // The listing is written beside the old one and replaces it only when it
   // is complete, so a failed run never leaves a user's file half written.
   ReplacementFile output;
@@ -53,6 +50,7 @@ int Coff2Cod::createListFile(const Coff& coff) {
     cListFile.open(output.writeName(), std::ios::out | std::ios::trunc);
   }
   if (!cListFile.is_open()) {
+    cScanIndex.reset();
     reportListFileError(listName);
     return 0;
   }
@@ -61,7 +59,7 @@ int Coff2Cod::createListFile(const Coff& coff) {
   while (nextSourceFile(coff, position)) {
     doNextFile(coff, position);
   }
-  cMarks.clear();
+  cScanIndex.reset();
   cListFile.close();
   if (cListFile.fail() || !output.commit()) {
     reportListFileError(listName);

@@ -7,30 +7,14 @@
 #include "coff2cod.h"
 #include "debug_switches.h"
 
-std::size_t Coff2Cod::scanLimit(const Coff& coff) const {
-  const std::size_t count = coff.cSymTbl.size();
-  return count == 0 ? 0 : count - 1;
-}
-
-uint8_t Coff2Cod::readMark(const Coff& coff, std::size_t index) {
-  if (coff.cAuxType[index] != AUX_NONE) {
-    return MARK_AUX;
+// The index of the listing being written; outside a listing, one made for
+// the question (the table is read afresh).
+template <class Answer>
+auto Coff2Cod::withScanIndex(const Coff& coff, Answer answer) const {
+  if (cScanIndex) {
+    return answer(*cScanIndex);
   }
-  const std::string name = Coff::getName(coff.cSymTbl[index], coff.cStrTbl);
-  if (name == ".file") return MARK_FILE;
-  if (name == ".eof") return MARK_EOF;
-  if (name == ".list") return MARK_LIST;
-  if (name == ".nolist") return MARK_NOLIST;
-  return MARK_OTHER;
-}
-
-// The marks read by createListFile, or the entry's own name when the scans
-// run outside a listing.
-uint8_t Coff2Cod::markOf(const Coff& coff, std::size_t index) const {
-  if (cMarks.size() == coff.cSymTbl.size()) {
-    return cMarks[index];
-  }
-  return readMark(coff, index);
+  return answer(ListingScanIndex(coff));
 }
 
 int Coff2Cod::nextSourceFile(const Coff& coff, std::size_t& position) const {
@@ -42,15 +26,17 @@ int Coff2Cod::skipToEof(const Coff& coff, std::size_t& position) const {
 }
 
 // Moves the position forward until a primary entry of that name stands
-// there (1), or to the scan limit (0).
+// there (1), or to the scan limit (0). The listing only ever moves forward,
+// so these walks cover the table once in all.
 int Coff2Cod::skipToMark(const Coff& coff, std::size_t& position, uint8_t mark) const {
-  const std::size_t limit = scanLimit(coff);
-  for (; position < limit; ++position) {
-    if (markOf(coff, position) == mark) {
-      return 1;
+  return withScanIndex(coff, [&](const ListingScanIndex& index) {
+    for (; position < index.limit(); ++position) {
+      if (index.mark(position) == mark) {
+        return 1;
+      }
     }
-  }
-  return 0;
+    return 0;
+  });
 }
 
 int Coff2Cod::hasInclude(const Coff& coff, std::size_t start, uint32_t line) const {
@@ -58,48 +44,24 @@ int Coff2Cod::hasInclude(const Coff& coff, std::size_t start, uint32_t line) con
   if (trace) {
     std::cout << "Coff2Cod::hasInclude() - index=" << start << " line=" << line << std::endl;
   }
-  // Only the files that this file includes itself count: the run of a file
-  // that does not match is passed over whole, so a line number of a file
-  // included there is never taken for a line of this one.
-  const std::size_t limit = scanLimit(coff);
-  int depth = 0;
-  for (std::size_t index = start; index < limit; ++index) {
-    const uint8_t mark = markOf(coff, index);
-    if (mark == MARK_EOF) {
-      if (depth == 0) {
-        return 0;
-      }
-      depth -= 1;
-      continue;
-    }
-    if (mark != MARK_FILE) {
-      continue;
-    }
-    if (depth == 0 && coff.cAuxType[index + 1] == AUX_FILE) {
-      const uint32_t includeLine = AuxFile::from(coff.cSymTbl[index + 1]).x_incline;
-      if (includeLine == line || (includeLine == 0 && index == start)) {
-        if (trace) {
-          std::cout << "Coff2Cod::hasInclude() - found index=" << index << " line=" << line
-                    << std::endl;
-        }
-        return 1;
-      }
-    }
-    depth += 1;
+  const std::size_t found = withScanIndex(coff, [&](const ListingScanIndex& index) {
+    return index.includedFile(coff, start, line);
+  });
+  if (found == ListingScanIndex::NONE) {
+    return 0;
   }
-  return 0;
+  if (trace) {
+    std::cout << "Coff2Cod::hasInclude() - found index=" << found << " line=" << line
+              << std::endl;
+  }
+  return 1;
 }
 
 void Coff2Cod::updateListState(const Coff& coff, std::size_t start, uint32_t line) {
-  const std::size_t limit = scanLimit(coff);
-  for (std::size_t index = start; index < limit; ++index) {
-    const uint8_t mark = markOf(coff, index);
-    if (mark == MARK_EOF || mark == MARK_FILE) {
-      return;
-    }
-    if ((mark == MARK_LIST || mark == MARK_NOLIST) && coff.cSymTbl[index].n_value == line) {
-      cListing = mark == MARK_LIST ? 1 : 0;
-      return;
-    }
+  const uint8_t mark = withScanIndex(coff, [&](const ListingScanIndex& index) {
+    return index.listSwitch(start, line);
+  });
+  if (mark == MARK_LIST || mark == MARK_NOLIST) {
+    cListing = mark == MARK_LIST ? 1 : 0;
   }
 }

@@ -1,5 +1,7 @@
 #include "coff2hex.h"
 
+#include <utility>
+
 #include "diagnostics.h"
 #include "file_info.h"
 
@@ -41,7 +43,7 @@ int Coff2Hex::inRanges(uint32_t address, const std::vector<AddrRange>& ranges) {
   return 0;
 }
 
-std::vector<RomSection> Coff2Hex::romSections(const Coff& coff) {
+std::vector<RomSection> Coff2Hex::romSections(Coff& coff) {
   std::vector<RomSection> sections;
   for (const auto& [name, header] : coff.cScnHdr) {
     const uint8_t type = Coff::sectionType(header);
@@ -50,16 +52,16 @@ std::vector<RomSection> Coff2Hex::romSections(const Coff& coff) {
     section.name = name;
     section.paddr = header.s_paddr;
     auto raw = coff.cRawData.find(name);
-    if (raw != coff.cRawData.end()) section.bytes = raw->second;
-    sections.push_back(section);
+    if (raw != coff.cRawData.end()) section.bytes = std::move(raw->second);
+    sections.push_back(std::move(section));
   }
   return sections;
 }
 
-Coff2Hex* Coff2Hex::convert(const Coff& coff, const std::vector<AddrRange>& ranges) {
+Coff2Hex* Coff2Hex::convert(Coff& coff, const std::vector<AddrRange>& ranges) {
   if (coff.cFileHdr.f_opthdr != kOptionalHeaderSize) return nullptr;
   cFileBaseName = FileInfo(coff.cName).baseName();
-  const std::vector<RomSection> sections = romSections(coff);
+  std::vector<RomSection> sections = romSections(coff);
   const uint32_t bytesPerAddress = bytesPerAddressOf(coff.cOptHdr);
   for (const RomSection& section : sections) {
     if (!fitsHexAddresses(section, bytesPerAddress)) {
@@ -68,13 +70,13 @@ Coff2Hex* Coff2Hex::convert(const Coff& coff, const std::vector<AddrRange>& rang
       return nullptr;
     }
   }
-  return convertSections(sections, bytesPerAddress, ranges);
+  return convertSections(std::move(sections), bytesPerAddress, ranges);
 }
 
-Coff2Hex* Coff2Hex::convertSections(const std::vector<RomSection>& sections, uint32_t bytesPerAddress,
+Coff2Hex* Coff2Hex::convertSections(std::vector<RomSection> sections, uint32_t bytesPerAddress,
                                     const std::vector<AddrRange>& ranges) {
   if (ranges.empty()) {
-    for (const RomSection& section : sections) addWholeSection(section, bytesPerAddress);
+    for (RomSection& section : sections) addWholeSection(section, bytesPerAddress);
     return this;
   }
   size_t runs = 0;
@@ -85,11 +87,11 @@ Coff2Hex* Coff2Hex::convertSections(const std::vector<RomSection>& sections, uin
 // Word-addressed memories get a zero byte after an odd count so that the
 // last word is whole. A byte-addressed memory gets none: the pad would land
 // on the address of whatever follows the section.
-void Coff2Hex::addWholeSection(const RomSection& section, uint32_t bytesPerAddress) {
+void Coff2Hex::addWholeSection(RomSection& section, uint32_t bytesPerAddress) {
   if (section.bytes.size() == 0) return;
-  HexRange range(bytesPerAddress * section.paddr, section.bytes);
+  HexRange range(bytesPerAddress * section.paddr, std::move(section.bytes));
   if (range.cData.size() % 2 != 0 && bytesPerAddress != 1) range.cData.append(Data(1));
-  cRanges.push_back(range);
+  cRanges.push_back(std::move(range));
 }
 
 // The section is walked a pair of bytes at a time. Each pair has the

@@ -22,22 +22,24 @@ struct RomSection {
 
 class Coff2Hex : public Hex {
  public:
-  // Fills the image from `coff`; the converter itself, or null when ranges
-  // were given and nothing fell inside them, when the object does not say
-  // how wide its program words are, or when a section lies beyond the
-  // addresses of a hex file (reported).
-  Coff2Hex* convert(const Coff& coff, const std::vector<AddrRange>& ranges);
+  // Fills the image from `coff`, taking the bytes of its program-memory
+  // sections over (the image is held once); the converter itself, or null
+  // when ranges were given and nothing fell inside them, when the object
+  // does not say how wide its program words are, or when a section lies
+  // beyond the addresses of a hex file (reported).
+  Coff2Hex* convert(Coff& coff, const std::vector<AddrRange>& ranges);
   // The selection on sections already taken from an object, with
   // `bytesPerAddress` bytes at each program-memory address.
-  Coff2Hex* convertSections(const std::vector<RomSection>& sections, uint32_t bytesPerAddress,
+  Coff2Hex* convertSections(std::vector<RomSection> sections, uint32_t bytesPerAddress,
                             const std::vector<AddrRange>& ranges);
 
   static int inRanges(uint32_t address, const std::vector<AddrRange>& ranges);
-  // The code and romdata sections of `coff` in name order.
-  static std::vector<RomSection> romSections(const Coff& coff);
+  // The code and romdata sections of `coff` in name order, their bytes
+  // moved out of `coff`.
+  static std::vector<RomSection> romSections(Coff& coff);
 
  private:
-  void addWholeSection(const RomSection& section, uint32_t bytesPerAddress);
+  void addWholeSection(RomSection& section, uint32_t bytesPerAddress);
   // Returns the number of runs added.
   size_t addRangeRuns(const RomSection& section, uint32_t bytesPerAddress, const std::vector<AddrRange>& ranges);
 };

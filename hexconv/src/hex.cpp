@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "diagnostics.h"
-#include "hex_record.h"
 #include "qassert.h"
 #include "replacement_file.h"
 #include "text_helpers.h"
@@ -18,7 +17,7 @@ uint32_t recordCount(uint32_t address, uint32_t unitsLeft) {
   return std::min(kRecordSpan - address % kRecordSpan, unitsLeft);
 }
 
-void appendEndRecord(std::string& file) { appendHexRecord(file, HEX_RECORD_END, 0, nullptr, 0); }
+void appendEndRecord(HexText& file) { file.add(HEX_RECORD_END, 0, nullptr, 0); }
 
 int reportFileFailure(const char* lead, const std::string& name, const char* tail) {
   reportError("Hex::write()", lead, name, tail);
@@ -44,16 +43,29 @@ void Hex::sortRanges() { std::stable_sort(cRanges.begin(), cRanges.end()); }
 std::vector<HexFileText> Hex::render(HexFormat format) {
   QOR_ASSERT(format == HEX_INHX8M || format == HEX_INHX8S || format == HEX_INHX32);
   sortRanges();
+  // Each walk runs twice: once counting the text, once writing it. The
+  // texts are moved into the list (a braced list would copy them).
+  std::vector<HexFileText> files;
   if (format == HEX_INHX8S) {
-    std::vector<HexFileText> files = {{cFileBaseName + ".hxl", ""}, {cFileBaseName + ".hxh", ""}};
-    renderWordAddressed(files[0].text, files[1].text);
+    HexText low;
+    HexText high;
+    renderWordAddressed(low, high);
+    low.startWriting();
+    high.startWriting();
+    renderWordAddressed(low, high);
+    files.push_back({cFileBaseName + ".hxl", low.take()});
+    files.push_back({cFileBaseName + ".hxh", high.take()});
     return files;
   }
-  return {{cFileBaseName + ".hex", renderByteAddressed(format)}};
+  HexText file;
+  renderByteAddressed(format, file);
+  file.startWriting();
+  renderByteAddressed(format, file);
+  files.push_back({cFileBaseName + ".hex", file.take()});
+  return files;
 }
 
-std::string Hex::renderByteAddressed(HexFormat format) {
-  std::string file;
+void Hex::renderByteAddressed(HexFormat format, HexText& file) {
   int first = 1;
   for (const HexRange& range : cRanges) {
     uint32_t address = range.cStart;
@@ -62,20 +74,19 @@ std::string Hex::renderByteAddressed(HexFormat format) {
       doLinearAddressRecord(file, address, format, first);
       first = 0;
       const uint32_t count = recordCount(address, size - done);
-      appendHexRecord(file, HEX_RECORD_DATA, static_cast<uint16_t>(address), range.cData.data() + done,
-                      static_cast<uint8_t>(count));
+      file.add(HEX_RECORD_DATA, static_cast<uint16_t>(address), range.cData.data() + done,
+               static_cast<uint8_t>(count));
       address += count;
       done += count;
     }
   }
   appendEndRecord(file);
-  return file;
 }
 
 // Program words split into a file of low bytes and a file of high bytes at
 // word addresses. A range with an odd byte count (one byte per address)
 // ends in a word whose high byte is 0x00: this layout holds whole words only.
-void Hex::renderWordAddressed(std::string& lowFile, std::string& highFile) {
+void Hex::renderWordAddressed(HexText& lowFile, HexText& highFile) {
   int first = 1;
   for (const HexRange& range : cRanges) {
     uint32_t word = range.cStart / 2;
@@ -94,8 +105,8 @@ void Hex::renderWordAddressed(std::string& lowFile, std::string& highFile) {
         low[k] = bytes[index];
         high[k] = index + 1 < size ? bytes[index + 1] : 0x00;
       }
-      appendHexRecord(lowFile, HEX_RECORD_DATA, static_cast<uint16_t>(word), low, static_cast<uint8_t>(count));
-      appendHexRecord(highFile, HEX_RECORD_DATA, static_cast<uint16_t>(word), high, static_cast<uint8_t>(count));
+      lowFile.add(HEX_RECORD_DATA, static_cast<uint16_t>(word), low, static_cast<uint8_t>(count));
+      highFile.add(HEX_RECORD_DATA, static_cast<uint16_t>(word), high, static_cast<uint8_t>(count));
       word += count;
       done += count;
     }
@@ -104,7 +115,7 @@ void Hex::renderWordAddressed(std::string& lowFile, std::string& highFile) {
   appendEndRecord(highFile);
 }
 
-void Hex::doLinearAddressRecord(std::string& file, uint32_t address, HexFormat format, int first) {
+void Hex::doLinearAddressRecord(HexText& file, uint32_t address, HexFormat format, int first) {
   if (first) cLastAddress = address;
   if (format == HEX_INHX8M || format == HEX_INHX8S) {
     if (address >= kSixteenBitLimit) {
@@ -116,7 +127,7 @@ void Hex::doLinearAddressRecord(std::string& file, uint32_t address, HexFormat f
   if (first || (address >> 16) != (cLastAddress >> 16)) {
     cLastAddress = address;
     const uint8_t upper[2] = {static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16)};
-    appendHexRecord(file, HEX_RECORD_LINEAR_ADDRESS, 0, upper, 2);
+    file.add(HEX_RECORD_LINEAR_ADDRESS, 0, upper, 2);
   }
 }
 

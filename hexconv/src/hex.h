@@ -4,16 +4,19 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data.h"
 #include "hex_format.h"
+#include "hex_record.h"
 
 // A run of bytes from one byte address on.
 class HexRange {
  public:
   HexRange() = default;
-  HexRange(uint32_t start, const Data& data) : cStart(start), cData(data) {}
+  // The range takes the bytes over: the image is held once.
+  HexRange(uint32_t start, Data data) : cStart(start), cData(std::move(data)) {}
 
   bool operator<(const HexRange& other) const { return cStart < other.cStart; }
   void dump(std::ostream& out) const;
@@ -40,15 +43,15 @@ class Hex {
   // Appends an extended linear address record to `file` when the upper half
   // of `address` changes (or `first` is set) in INHX32; ends the program on
   // an address above 16 bits in the other layouts.
-  void doLinearAddressRecord(std::string& file, uint32_t address, HexFormat format, int first);
+  void doLinearAddressRecord(HexText& file, uint32_t address, HexFormat format, int first);
   void dump(std::ostream& out) const;
 
   std::string cFileBaseName;
   std::vector<HexRange> cRanges;
 
  private:
-  std::string renderByteAddressed(HexFormat format);
-  void renderWordAddressed(std::string& lowFile, std::string& highFile);
+  void renderByteAddressed(HexFormat format, HexText& file);
+  void renderWordAddressed(HexText& lowFile, HexText& highFile);
 
   uint32_t cLastAddress = 0;  // the address of the last extended linear address record
 };

@@ -25,3 +25,18 @@ void appendHexRecord(std::string& out, uint8_t type, uint16_t address, const uin
   appendHexByte(out, static_cast<uint8_t>(0x100 - sum));
   out += '\n';
 }
+
+void HexText::add(uint8_t type, uint16_t address, const uint8_t* bytes, uint8_t count) {
+  if (!cCounting) {
+    appendHexRecord(cText, type, address, bytes, count);
+    return;
+  }
+  // ':', count, address, type, the bytes and the checksum in two digits
+  // each, and the newline.
+  cLength += 1 + 2 * (1 + 2 + 1 + size_t{count} + 1) + 1;
+}
+
+void HexText::startWriting() {
+  cCounting = false;
+  cText.reserve(cLength);
+}

@@ -11,6 +11,7 @@
 #include "coff.h"
 #include "debug_switches.h"
 #include "diagnostics.h"
+#include "member_index.h"
 #include "safe_member_name.h"
 
 namespace {
@@ -26,23 +27,30 @@ const char* commandName(uint8_t command) {
   }
 }
 
-// The first member stored under the name, or the end of the member list.
-auto findMember(Archive& archive, const std::string& name) {
-  auto it = archive.cMembers.begin();
-  while (it != archive.cMembers.end() && (*it)->cName != name) ++it;
-  return it;
-}
-
 void reportNotAMember(const char* context, const std::string& name, const std::string& library) {
   reportError(context, "'", name, "' is not a member of library '", library, "'.");
 }
 
-// The member's time stamp as ctime text without its line end.
+// Drops the marked members in one pass, keeping the order of the others.
+void removeMembers(Archive& archive, const std::vector<bool>& marked) {
+  size_t kept = 0;
+  for (size_t position = 0; position < archive.cMembers.size(); ++position) {
+    if (!marked[position]) archive.cMembers[kept++] = std::move(archive.cMembers[position]);
+  }
+  archive.cMembers.resize(kept);
+}
+
+// The member's time stamp as ctime text without its line end. The zone is
+// read once: ctime reads it again for every call, a look at the zone file
+// for each member of the library.
 std::string timeStampText(uint32_t stamp) {
+  static const bool zoneRead = (tzset(), true);
+  (void)zoneRead;
   std::time_t time = static_cast<std::time_t>(stamp);
-  const char* text = std::ctime(&time);
-  if (text == nullptr) return std::string();
-  std::string result = text;
+  std::tm local;
+  char buffer[64];
+  if (localtime_r(&time, &local) == nullptr || asctime_r(&local, buffer) == nullptr) return std::string();
+  std::string result = buffer;
   if (!result.empty() && result.back() == '\n') result.pop_back();
   return result;
 }
@@ -126,31 +134,39 @@ int Archiver::cmdList() {
 int Archiver::cmdDelete() {
   std::unique_ptr<Archive> archive = Archive::make(cArchive);
   if (!archive) return 0;
+  MemberIndex index(archive->cMembers);
+  std::vector<bool> deleted(archive->cMembers.size(), false);
   int allFound = 1;
   for (const std::string& name : cMembers) {
-    auto it = findMember(*archive, name);
-    if (it == archive->cMembers.end()) {
+    const size_t position = index.take(name);
+    if (position == MemberIndex::NONE) {
       reportNotAMember("Archiver::cmdDelete", name, cArchive);
       allFound = 0;
       continue;
     }
-    archive->cMembers.erase(it);
+    deleted[position] = true;
   }
-  if (!allFound || !archive->makeSymbols()) return 0;
+  if (!allFound) return 0;
+  removeMembers(*archive, deleted);
+  if (!archive->makeSymbols()) return 0;
   return archive->write();
 }
 
 int Archiver::cmdReplace() {
   std::unique_ptr<Archive> archive = Archive::make(cArchive);
   if (!archive) return 0;
+  // A replacement is read under the name it is looked up by, so the index
+  // stays true as members are replaced and appended.
+  MemberIndex index(archive->cMembers);
   for (const std::string& name : cMembers) {
     std::unique_ptr<Coff> replacement = Coff::make(name);
     if (!replacement) return 0;
-    auto it = findMember(*archive, name);
-    if (it == archive->cMembers.end()) {
+    const size_t position = index.first(name);
+    if (position == MemberIndex::NONE) {
+      index.add(name, archive->cMembers.size());
       archive->cMembers.push_back(std::move(replacement));
     } else {
-      *it = std::move(replacement);
+      archive->cMembers[position] = std::move(replacement);
     }
   }
   if (!archive->makeSymbols()) return 0;
@@ -170,15 +186,16 @@ int Archiver::cmdExtract() {
     return result;
   }
   // Every name must be a member before anything is written.
+  const MemberIndex index(archive->cMembers);
   for (const std::string& name : cMembers) {
-    if (findMember(*archive, name) == archive->cMembers.end()) {
+    if (index.first(name) == MemberIndex::NONE) {
       reportNotAMember("Archiver::cmdExtract", name, cArchive);
       result = 0;
     }
   }
   if (!result) return 0;
   for (const std::string& name : cMembers) {
-    int extracted = extractMember(**findMember(*archive, name));
+    int extracted = extractMember(*archive->cMembers[index.first(name)]);
     if (extracted == 0) return 0;
     if (extracted < 0) result = 0;
   }

@@ -24,9 +24,6 @@ std::string mismatchText(const char* what, const std::string& section) {
          "' do not match across input files.";
 }
 
-// The name of the section in program memory that holds an idata section's
-// initial values.
-
 uint32_t roundUp(uint32_t size, uint32_t unit) {
   if (unit <= 1) return size;
   return (size + unit - 1) / unit * unit;

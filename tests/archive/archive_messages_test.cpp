@@ -3,6 +3,10 @@
 // destroy the library that was there before.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "archive_test_helpers.h"
@@ -189,6 +193,7 @@ TEST(ArchiveWrite, FailuresKeepTheOldLibrary) {
   Archive archive;
   archive.cName = path;
   archive.cMembers.push_back(objectDefining("a.o", {"a"}).coff());
+  const rlim_t rawDataAt = 8 + 280 + FileHeader::SIZE + OptionalHeader::SIZE + SectionHeader::SIZE;
 
   struct Case {
     rlim_t limit;
@@ -199,6 +204,11 @@ TEST(ArchiveWrite, FailuresKeepTheOldLibrary) {
       {100, "Error - Could not write member header for 'a.o' in library file '" + path + "'. \n"},
       // The member's own write fails and says so; the library write fails with it.
       {8 + 280 + 10, "Error - Coff file 'a.o' could not write file header.\n"},
+      // The library goes out in large blocks; a failure is still named by the
+      // record that holds the first byte the file refused.
+      {rawDataAt + 3, "Error - Coff file 'a.o' could not write raw data.\n"},
+      {rawDataAt + 4, "Error - Coff file 'a.o' could not write symbol.\n"},
+      {rawDataAt + 4 + SymbolEntry::SIZE, "Error - Coff file 'a.o' could not write string table length.\n"},
   };
   for (const auto& failure : cases) {
     ASSERT_TRUE(qortest::writeFileBytes(path, old));
@@ -213,6 +223,30 @@ TEST(ArchiveWrite, FailuresKeepTheOldLibrary) {
     EXPECT_EQ(qortest::readFileBytes(path), old) << failure.limit;
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"keep.lib"});
   }
+}
+
+// A pipe is written where it stands, the whole library at once (the write
+// used to ask the pipe for its position before each member and stop,
+// saying nothing, after the first header).
+TEST(ArchiveWrite, APipeWithAReaderGetsTheWholeLibrary) {
+  ScratchDir dir;
+  const std::string path = dir.file("pipe.lib");
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  Archive archive;
+  archive.cName = path;
+  archive.cMembers.push_back(objectDefining("a.o", {"a"}).coff());
+  archive.cMembers.push_back(objectDefining("b.o", {"b"}).coff());
+  CapturedOutput captured;
+  EXPECT_EQ(archive.write(), 1);
+  EXPECT_EQ(captured.errors(), "");
+  Bytes received(4096);
+  const ssize_t count = ::read(reader, received.data(), received.size());
+  ::close(reader);
+  received.resize(count > 0 ? static_cast<size_t>(count) : 0);
+  EXPECT_EQ(received, libraryBytes({{"a.o", objectImage("a.o", {"a"})},
+                                    {"b.o", objectImage("b.o", {"b"})}}));
 }
 
 TEST(ArchiveWrite, ReplacesAnExistingLibraryKeepingItsPermissions) {

@@ -1,6 +1,9 @@
 // The symbol table walks that steer the listing.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "codconv_fixture.h"
 #include "coff2cod.h"
 
@@ -77,6 +80,85 @@ TEST_F(ListingScan, ListSwitchesApplyAtTheirLineUntilTheNextFile) {
   EXPECT_EQ(cod.cListing, 1);
   cod.updateListState(*coff, 1, 7);  // stops at a.inc's ".file"
   EXPECT_EQ(cod.cListing, 1);
+}
+
+}  // namespace
+}  // namespace codtest
+
+namespace codtest {
+namespace {
+
+// The walks entry by entry, as the listing once made them for every line:
+// the answers the index must give.
+std::string nameAt(const Coff& coff, std::size_t index) {
+  return coff.cAuxType[index] != AUX_NONE ? "" : Coff::getName(coff.cSymTbl[index], coff.cStrTbl);
+}
+
+int walkForInclude(const Coff& coff, std::size_t start, uint32_t line) {
+  const std::size_t limit = coff.cSymTbl.size() - 1;
+  int depth = 0;
+  for (std::size_t index = start; index < limit; ++index) {
+    const std::string name = nameAt(coff, index);
+    if (name == ".eof") {
+      if (depth == 0) return 0;
+      depth -= 1;
+    } else if (name == ".file") {
+      if (depth == 0 && coff.cAuxType[index + 1] == AUX_FILE) {
+        const uint32_t includeLine = AuxFile::from(coff.cSymTbl[index + 1]).x_incline;
+        if (includeLine == line || (includeLine == 0 && index == start)) return 1;
+      }
+      depth += 1;
+    }
+  }
+  return 0;
+}
+
+int walkForListing(const Coff& coff, std::size_t start, uint32_t line, int listing) {
+  for (std::size_t index = start; index + 1 < coff.cSymTbl.size(); ++index) {
+    const std::string name = nameAt(coff, index);
+    if (name == ".eof" || name == ".file") return listing;
+    if ((name == ".list" || name == ".nolist") && coff.cSymTbl[index].n_value == line) {
+      return name == ".list" ? 1 : 0;
+    }
+  }
+  return listing;
+}
+
+// Random tables of nested files (some without their aux entry, some never
+// closed, some closed too often), switches and other symbols, asked about
+// every start and line.
+TEST(ListingScanIndex, AnswersAsTheWalksDoOnRandomTables) {
+  std::mt19937 random(20261209);
+  for (int table = 0; table < 150; ++table) {
+    ObjectBuilder builder = objectFor(kWordDevice, "random.o");
+    const int entries = 1 + static_cast<int>(random() % 40);
+    for (int entry = 0; entry < entries; ++entry) {
+      const uint32_t value = random() % 5;
+      switch (random() % 7) {
+        case 0:
+        case 1: builder.fileSymbol("f" + std::to_string(entry) + ".inc", value); break;
+        case 2: builder.symbol(".file", 0, N_DEBUG, C_FILE); break;
+        case 3:
+        case 4: endOfFile(builder); break;
+        case 5: builder.symbol(random() % 2 ? ".list" : ".nolist", value, N_DEBUG, C_STAT); break;
+        default: builder.symbol("label", value, 1, C_LABEL); break;
+      }
+    }
+    const std::unique_ptr<Coff> coff = builder.coff();
+    Coff2Cod cod;
+    for (std::size_t start = 0; start <= coff->cSymTbl.size(); ++start) {
+      for (uint32_t line = 0; line < 6; ++line) {
+        ASSERT_EQ(cod.hasInclude(*coff, start, line), walkForInclude(*coff, start, line))
+            << "table " << table << " start " << start << " line " << line;
+        for (int listing : {0, 1}) {
+          cod.cListing = listing;
+          cod.updateListState(*coff, start, line);
+          ASSERT_EQ(cod.cListing, walkForListing(*coff, start, line, listing))
+              << "table " << table << " start " << start << " line " << line;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

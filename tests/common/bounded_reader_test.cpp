@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -103,4 +104,36 @@ TEST(BoundedReader, OpensNeitherAMissingFileNorAPipe) {
   EXPECT_FALSE(piped.isOpen());
   std::vector<uint8_t> bytes;
   EXPECT_FALSE(piped.readAll(100, bytes));
+}
+
+// Reads of a file are served from a window read ahead: records read in any
+// order, small and large, across the window's edges and up to the end, give
+// the file's bytes, and a file that turns out shorter than measured fails
+// the reads beyond what it holds.
+TEST(BoundedReader, ReadsAheadWithoutChangingWhatIsRead) {
+  qortest::ScratchDir dir;
+  const std::string path = dir.file("large.bin");
+  std::string content(200000, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 131 + i / 251);
+  qortest::writeFile(path, content);
+  BoundedReader reader(path);
+  ASSERT_EQ(reader.length(), content.size());
+  const struct {
+    uint64_t offset;
+    uint64_t count;
+  } reads[] = {{0, 20},      {65530, 12},  {100, 40},     {131000, 69000}, {199990, 10},
+               {65536, 1},   {1000, 65536}, {199999, 1},  {0, 200000},     {70000, 300}};
+  for (const auto& one : reads) {
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(reader.read(one.offset, one.count, bytes)) << one.offset;
+    EXPECT_EQ(text(bytes), content.substr(one.offset, one.count)) << one.offset;
+  }
+  std::filesystem::resize_file(path, 150000);
+  BoundedReader shrunk(path);
+  ASSERT_EQ(shrunk.length(), 150000u);
+  std::filesystem::resize_file(path, 100000);
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(shrunk.read(99990, 10, bytes));
+  EXPECT_FALSE(shrunk.read(99995, 10, bytes));
+  EXPECT_FALSE(shrunk.read(120000, 10, bytes));
 }

@@ -375,6 +375,23 @@ TEST_F(SharedNames, ExtractByNameWritesTheFirstMemberOfTheName) {
   EXPECT_EQ(contents("alpha.o"), bytesText(cAlpha));
 }
 
+// A name given twice takes the first member of the name, then the first of
+// those left (or the member the first replacement appended).
+TEST_F(SharedNames, ANameGivenTwiceTakesTheMembersOfTheNameInTurn) {
+  ProcessResult result = qorbu({"/d", "shared.lib", "alpha.o", "alpha.o"});
+  EXPECT_EQ(result.output, banner() + summary(0));
+  EXPECT_EQ(contents("shared.lib"), libraryMagic() + betaMember());
+
+  const std::string before = contents("shared.lib");
+  result = qorbu({"/d", "shared.lib", "beta.o", "beta.o"});
+  EXPECT_EQ(result.output,
+            banner() + error("'beta.o' is not a member of library 'shared.lib'.") + summary(1));
+  EXPECT_EQ(contents("shared.lib"), before);
+
+  ASSERT_EQ(qorbu({"/r", "shared.lib", "alpha.o", "beta.o", "alpha.o"}).exitCode, 0);
+  EXPECT_EQ(contents("shared.lib"), libraryMagic() + betaMember() + alphaMember());
+}
+
 TEST_F(Commands, ExtractStopsAtTheFirstMemberThatCannotBeWritten) {
   // The member's directory does not exist here, so its file cannot be made.
   qortest::writeFile(file("nested.lib"),

@@ -1,0 +1,17 @@
+; delay.asm - busy wait: W times 256 turns of an inner loop
+
+        global  delay
+
+delay_shr udata_shr
+outer   res     1
+inner   res     1
+
+delay_code code
+delay   movwf   outer
+again   clrf    inner
+wait    decfsz  inner, f
+        goto    wait
+        decfsz  outer, f
+        goto    again
+        retlw   0
+        end

@@ -26,65 +26,85 @@ struct LinkFamily {
 };
 
 // One device of each family and a command file that uses what the family
-// has: protected vector pages, a filled page, banks, share or access banks,
-// assigned sections and a stack.
+// has: protected vector pages, filled pages, banks, share or access banks,
+// assigned sections and a stack. Each holds the memories and sections of
+// the family's bundled example (examples/linker), so that its objects
+// link here as they do there.
 inline constexpr LinkFamily kLinkFamilies[4] = {
-    {"zarn.lkr", 1,
-     "// 12-bit words, two pages, four banks\n"
-     "CODEPAGE NAME=page0 START=0x0 END=0x1FF FILL=0xC00\n"
-     "CODEPAGE NAME=page1 START=0x200 END=0x3FE\n"
-     "CODEPAGE NAME=reset START=0x3FF END=0x3FF PROTECTED\n"
-     "CODEPAGE NAME=.idlocs START=0x400 END=0x403 PROTECTED\n"
-     "DATABANK NAME=sfr START=0x0 END=0x7 PROTECTED\n"
-     "SHAREBANK NAME=shr START=0x8 END=0xF\n"
-     "SHAREBANK NAME=shr START=0x28 END=0x2F\n"
+    {"zarn.lkr", 29,
+     "// 12-bit words, four pages, four banks\n"
+     "CODEPAGE NAME=page0 START=0x000 END=0x1FF FILL=0xC00\n"
+     "CODEPAGE NAME=page1 START=0x200 END=0x3FF\n"
+     "CODEPAGE NAME=page2 START=0x400 END=0x5FF\n"
+     "CODEPAGE NAME=page3 START=0x600 END=0x7FE FILL=0xFFF\n"
+     "CODEPAGE NAME=resetvec START=0x7FF END=0x7FF PROTECTED\n"
+     "CODEPAGE NAME=.idlocs START=0x800 END=0x803 PROTECTED\n"
+     "DATABANK NAME=sfrs START=0x00 END=0x07 PROTECTED\n"
+     "SHAREBANK NAME=shared START=0x08 END=0x0F\n"
+     "SHAREBANK NAME=shared START=0x28 END=0x2F\n"
      "DATABANK NAME=gpr0 START=0x10 END=0x1F\n"
      "DATABANK NAME=gpr1 START=0x30 END=0x3F\n"
-     "SECTION NAME=RESET ROM=reset\n"
+     "DATABANK NAME=gpr2 START=0x50 END=0x5F\n"
+     "DATABANK NAME=gpr3 START=0x70 END=0x7F\n"
+     "SECTION NAME=main_code ROM=page0\n"
+     "SECTION NAME=io_code ROM=page1\n"
+     "SECTION NAME=RESET ROM=resetvec\n"
      "SECTION NAME=IDLOCS ROM=.idlocs\n"
      "SECTION NAME=BANK1 RAM=gpr1\n"},
-    {"vesk.lkr", 7,
-     "// 14-bit words, one page, two banks\n"
+    {"vesk.lkr", 76,
+     "// 14-bit words, two pages, four banks\n"
      "LIBPATH lib\n"
-     "CODEPAGE NAME=vectors START=0x0 END=0x4 PROTECTED\n"
-     "CODEPAGE NAME=page START=0x5 END=0x3FF FILL=0x3FFF\n"
+     "CODEPAGE NAME=vectors START=0x0000 END=0x001F PROTECTED FILL=0x3FFF\n"
+     "CODEPAGE NAME=page0 START=0x0020 END=0x07FF\n"
+     "CODEPAGE NAME=page1 START=0x0800 END=0x0FFF FILL=0x3FFF\n"
      "CODEPAGE NAME=.idlocs START=0x2000 END=0x2003 PROTECTED\n"
      "CODEPAGE NAME=.config START=0x2007 END=0x2007 PROTECTED\n"
-     "DATABANK NAME=sfr0 START=0x0 END=0x1F PROTECTED\n"
-     "DATABANK NAME=gpr0 START=0x20 END=0x6F\n"
-     "DATABANK NAME=gpr1 START=0xA0 END=0xEF\n"
-     "SHAREBANK NAME=gprnobnk START=0x70 END=0x7F\n"
-     "SHAREBANK NAME=gprnobnk START=0xF0 END=0xFF\n"
-     "SECTION NAME=STARTUP ROM=vectors\n"
+     "DATABANK NAME=sfr0 START=0x000 END=0x01F PROTECTED\n"
+     "DATABANK NAME=gpr0 START=0x020 END=0x06F\n"
+     "SHAREBANK NAME=gprnobnk START=0x070 END=0x07F\n"
+     "SHAREBANK NAME=gprnobnk START=0x0F0 END=0x0FF\n"
+     "DATABANK NAME=sfr1 START=0x080 END=0x09F PROTECTED\n"
+     "DATABANK NAME=gpr1 START=0x0A0 END=0x0EF\n"
+     "DATABANK NAME=gpr2 START=0x110 END=0x16F\n"
+     "DATABANK NAME=gpr3 START=0x190 END=0x1EF\n"
+     "SECTION NAME=io_code ROM=page1\n"
+     "SECTION NAME=init_vars RAM=gpr1\n"
      "SECTION NAME=CONFIG ROM=.config\n"
      "SECTION NAME=IDLOCS ROM=.idlocs\n"
-     "SECTION NAME=.cinit ROM=page\n"
-     "STACK SIZE=0x10 RAM=gpr1\n"},
-    {"mirel.lkr", 116,
-     "// 16-bit words, four banks\n"
-     "CODEPAGE NAME=vectors START=0x0 END=0x1F PROTECTED\n"
-     "CODEPAGE NAME=page START=0x20 END=0x7FF FILL=0xFFFF\n"
-     "DATABANK NAME=sfr0 START=0x0 END=0x19 PROTECTED\n"
-     "SHAREBANK NAME=shr START=0x1A END=0x1F\n"
-     "DATABANK NAME=gpr0 START=0x20 END=0xFF\n"
+     "SECTION NAME=.cinit ROM=page0\n"
+     "STACK SIZE=0x10 RAM=gpr3\n"},
+    {"mirel.lkr", 121,
+     "// 16-bit words, two pages, four banks\n"
+     "CODEPAGE NAME=vectors START=0x0000 END=0x0027 PROTECTED FILL=0xFFFF\n"
+     "CODEPAGE NAME=page0 START=0x0028 END=0x1FFF\n"
+     "CODEPAGE NAME=page1 START=0x2000 END=0x3FFF\n"
+     "DATABANK NAME=sfr0 START=0x010 END=0x017 PROTECTED\n"
+     "SHAREBANK NAME=shr START=0x018 END=0x01F\n"
+     "DATABANK NAME=gpr0 START=0x020 END=0x0FF\n"
+     "DATABANK NAME=sfr1 START=0x110 END=0x117 PROTECTED\n"
+     "SHAREBANK NAME=shr START=0x118 END=0x11F\n"
      "DATABANK NAME=gpr1 START=0x120 END=0x1FF\n"
-     "SECTION NAME=STARTUP ROM=vectors\n"
+     "DATABANK NAME=gpr2 START=0x220 END=0x2FF\n"
+     "DATABANK NAME=gpr3 START=0x320 END=0x3FF\n"
+     "SECTION NAME=io_code ROM=page1\n"
+     "SECTION NAME=init_vars RAM=gpr1\n"
      "SECTION NAME=BANK1 RAM=gpr1\n"
-     "STACK SIZE=0x20\n"
+     "STACK SIZE=0x20 RAM=gpr3\n"
      "HEAP MINSIZE=0x10\n"},
     {"ostra.lkr", 127,
      "// byte-addressed program memory, access banks\n"
-     "CODEPAGE NAME=vectors START=0x0 END=0x29 PROTECTED\n"
-     "CODEPAGE NAME=page START=0x2A END=0x3FFF FILL=0xFFFF\n"
+     "CODEPAGE NAME=vectors START=0x0000 END=0x001F PROTECTED FILL=0xFFFF\n"
+     "CODEPAGE NAME=program START=0x0020 END=0x3FFF FILL=0x12345678\n"
      "CODEPAGE NAME=idlocs START=0x200000 END=0x200007 PROTECTED\n"
      "CODEPAGE NAME=config START=0x300000 END=0x30000D PROTECTED\n"
-     "ACCESSBANK NAME=accessram START=0x0 END=0x7F\n"
-     "DATABANK NAME=gpr0 START=0x80 END=0xFF\n"
+     "ACCESSBANK NAME=accessram START=0x000 END=0x05F\n"
+     "DATABANK NAME=gpr0 START=0x060 END=0x0FF\n"
      "DATABANK NAME=gpr1 START=0x100 END=0x1FF\n"
-     "ACCESSBANK NAME=accesssfr START=0xF80 END=0xFFF PROTECTED\n"
+     "ACCESSBANK NAME=accesssfr START=0xF60 END=0xFFF PROTECTED\n"
+     "SECTION NAME=init_vars RAM=gpr1\n"
      "SECTION NAME=CONFIG ROM=config\n"
      "SECTION NAME=IDLOCS ROM=idlocs\n"
-     "STACK SIZE=0x40 RAM=gpr1\n"},
+     "STACK SIZE=0x20 RAM=gpr1\n"},
 };
 
 inline constexpr std::string_view kSeparator = "#qorsep#";

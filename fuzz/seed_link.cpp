@@ -1,9 +1,11 @@
 // Writes the seeds of the whole-link fuzz target into the folder named on
 // the command line: for each core family, objects and a library made by the
 // test object builder that link under the family's fixed command file
-// (link_inputs.h), alone and together, and a few that a link refuses. The
-// fuzzer starts from these, so that its first mutations already reach
-// allocation, relocation, the output and the map.
+// (link_inputs.h), alone and together, and a few that a link refuses; and,
+// given the examples folder (examples/linker), each family's bundled
+// example objects and library. The fuzzer starts from these, so that its
+// first mutations already reach allocation, relocation, the output and the
+// map.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -206,9 +208,29 @@ void writeSeed(const std::filesystem::path& folder, const std::string& name,
 
 }  // namespace
 
+// The bundled example of each family: main.o, io.o and util.lib.
+void writeExampleSeeds(const std::filesystem::path& folder, const std::filesystem::path& examples) {
+  for (uint8_t index = 0; index < std::size(qorfuzz::kLinkFamilies); ++index) {
+    std::string family = qorfuzz::kLinkFamilies[index].commandFileName;
+    family.resize(family.find('.'));
+    const std::filesystem::path from = examples / family;
+    const auto read = [&](const char* name) {
+      const std::vector<uint8_t> bytes = qortest::readFileBytes((from / name).string());
+      return std::string(bytes.begin(), bytes.end());
+    };
+    const std::string main = read("main.o");
+    const std::string io = read("io.o");
+    const std::string library = read("util.lib");
+    if (main.empty() || io.empty() || library.empty()) continue;
+    const std::string name = "example-" + family + "-";
+    writeSeed(folder, name + "all", qorfuzz::joinLinkInput(index, {main, io, library}));
+    writeSeed(folder, name + "main-and-library", qorfuzz::joinLinkInput(index, {main, "", library}));
+  }
+}
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: seed_link <folder>\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: seed_link <folder> [<examples/linker folder>]\n");
     return 1;
   }
   const std::filesystem::path folder = argv[1];
@@ -230,5 +252,6 @@ int main(int argc, char** argv) {
       writeSeed(folder, name + "refused-" + std::to_string(++refused),
                 qorfuzz::joinLinkInput(index, {first, other, lib}));
   }
+  if (argc == 3) writeExampleSeeds(folder, argv[2]);
   return 0;
 }

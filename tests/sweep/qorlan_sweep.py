@@ -196,6 +196,10 @@ def make_unreadable(name):
     return lambda folder: os.chmod(os.path.join(folder, name), 0)
 
 
+def make_read_only(name):
+    return lambda folder: os.chmod(os.path.join(folder, name), 0o444)
+
+
 def odd_cases(command, files, inputs, rng):
     """Odd command lines and odd files around one good link."""
     good = link_arguments(command, inputs)
@@ -257,6 +261,8 @@ def odd_cases(command, files, inputs, rng):
     add("output is a pipe nobody reads", good, setup=make_fifo("out.o"), drop=("out.o",))
     add("map is a folder", good, setup=make_folder("out.map"), drop=("out.map",))
     add("map is a pipe nobody reads", good, setup=make_fifo("out.map"), drop=("out.map",))
+    add("output read-only", good, setup=make_read_only("out.o"), as_nobody=True)
+    add("map read-only", good, setup=make_read_only("out.map"), as_nobody=True)
     add("output in a missing folder", [a if a != "out.o" else "no/such/out.o" for a in good])
     add("output over the first input", [a if a != "out.o" else first for a in good])
     add("map over the command file", [a if a != "out.map" else command for a in good])

@@ -354,6 +354,10 @@ def run_case(qorlan, case):
             code, out, err = result.returncode, result.stdout, result.stderr
         except subprocess.TimeoutExpired:
             return case.title, None, ["ran for more than %d seconds" % TIMEOUT], ""
+        except PermissionError:
+            # The program is out of the other user's reach (a private build
+            # folder): the case cannot be run as that user.
+            return case.title, "not run", [], "program not executable as nobody"
         return case.title, code, judge(case, folder, code, out, err, elapsed), first_message(out)
     finally:
         for root, dirs, _ in os.walk(folder):

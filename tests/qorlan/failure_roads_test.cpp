@@ -263,6 +263,22 @@ const std::vector<FailureRoad>& failureRoads() {
        },
        kPlainArguments,
        "section 'vars' has a memory 'shr' which is not defined in the linker command file."},
+      {"InitTableInDataMemory",
+       [](const Workspace& work) {
+         putTarget(work, std::string(kTarget) + "SECTION NAME=.cinit RAM=gpr0\n");
+       },
+       kPlainArguments,
+       "section '.cinit' contains initialized rom data and can not have a 'RAM' memory "
+       "attribute specified in the linker command file."},
+      {"ImageInDataMemory",
+       [](const Workspace& work) {
+         ObjectBuilder util = helper();
+         util.idata("d").bytes({0x01});
+         putLink(work, caller(), util, std::string(kTarget) + "SECTION NAME=d_i RAM=gpr0\n");
+       },
+       kPlainArguments,
+       "section 'd_i' can not have a 'RAM' memory attribute specified in the linker command "
+       "file."},
       {"AbsoluteSectionOutsideEveryPage",
        [](const Workspace& work) {
          ObjectBuilder util = helper();

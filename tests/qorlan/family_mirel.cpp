@@ -87,15 +87,27 @@ const char* const kUtilSource =
     "        incf    counter, f\n"
     "        return\n";
 
+// helper is a function: its aux entry's end index and its lines' function
+// index move with the symbols of main.o before it.
+enum : uint32_t { kUtilHelper = 2, kUtilCounter = 4, kUtilEnd = 5 };
+
 ObjectBuilder utilObject() {
   ObjectBuilder util = objectFor(kDevice, "util.o");
   util.code(".text")
       .bytes(wordBytes({0x0000, 0x1500, 0x0002}))
-      .reloc(0, 3, 0, RELOCT_IBANKSEL)
-      .reloc(2, 3, 0, RELOCT_F);
-  addLines(util, {{3, 0}, {4, 1}, {5, 2}});
+      .reloc(0, kUtilCounter, 0, RELOCT_IBANKSEL)
+      .reloc(2, kUtilCounter, 0, RELOCT_F)
+      .line(0, 3, 0, kUtilHelper)
+      .line(0, 4, 1, kUtilHelper)
+      .line(0, 5, 2, kUtilHelper);
   util.udata("uvars", 2);
-  util.fileSymbol("util.asm").global("helper", 0, 1).global("counter", 1, 2);
+  AuxFcn function;
+  function.x_size = 6;
+  function.x_endndx = kUtilEnd;
+  util.fileSymbol("util.asm")
+      .symbol("helper", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(function)
+      .global("counter", 1, 2);
   endOfFile(util);
   return util;
 }

@@ -90,9 +90,12 @@ ObjectBuilder mainObject() {
   return main;
 }
 
+// util.o adds the second part of .text: its branch is measured from where
+// that part lies, not from the section's start.
 ObjectBuilder utilObject() {
   ObjectBuilder util = objectFor(kDevice, "util.o");
-  util.code("utilcode").bytes(wordBytes({0x0012})).line(0, 3, 0);
+  util.code(".text").bytes(wordBytes({0x0012, 0xD000})).reloc(2, 2, 0, RELOCT_BRA);
+  addLines(util, {{3, 0}, {4, 2}});
   util.udata("accvars", 2).access();
   util.fileSymbol("util.asm").global("helper", 0, 1).global("counter", 1, 2);
   endOfFile(util);
@@ -111,7 +114,7 @@ ObjectBuilder squareObject() {
 void prepare(const Workspace& work) {
   work.putText("ostra.lkr", kCommandFile);
   work.putText("main.asm", kMainSource);
-  work.putText("util.asm", "; helper routine\nutilcode code\nhelper  return\n");
+  work.putText("util.asm", "; helper routine\n        code\nhelper  return\n        bra     helper\n");
   work.putText("square.asm",
                "; library routine\nmathcode code\nsquare  rcall   helper\n        return\n");
   work.put(mainObject(), "main.o");

@@ -139,7 +139,8 @@ const std::vector<FailureRoad>& failureRoads() {
        kPlainArguments, "memory 'page1' overlaps memory 'page0' "},
       {"ShareBanksOfTwoLengths",
        [](const Workspace& work) {
-         putTarget(work, "SHAREBANK NAME=s START=0x70 END=0x7F\nSHAREBANK NAME=s START=0xF0 END=0xFE\n");
+         putTarget(work,
+                   "SHAREBANK NAME=s START=0x70 END=0x7F\nSHAREBANK NAME=s START=0xF0 END=0xFE\n");
        },
        kPlainArguments, "inconsistent length definitions of SHAREBANK 's' "},
       {"SectionOfAnUndefinedPage",
@@ -148,7 +149,9 @@ const std::vector<FailureRoad>& failureRoads() {
        },
        kPlainArguments, "undefined CODEPAGE 'page0' for SECTION '.text' "},
       {"SectionOfAnUndefinedBank",
-       [](const Workspace& work) { putTarget(work, std::string(kTarget) + "SECTION NAME=vars RAM=b\n"); },
+       [](const Workspace& work) {
+         putTarget(work, std::string(kTarget) + "SECTION NAME=vars RAM=b\n");
+       },
        kPlainArguments, "undefined DATABANK/SHAREBANK 'b' for SECTION 'vars' "},
       {"SectionNamedTwice",
        [](const Workspace& work) {
@@ -162,7 +165,9 @@ const std::vector<FailureRoad>& failureRoads() {
        },
        kPlainArguments, "multiple STACK definitions "},
       {"StackInAnUndefinedBank",
-       [](const Workspace& work) { putTarget(work, std::string(kTarget) + "STACK SIZE=8 RAM=b\n"); },
+       [](const Workspace& work) {
+         putTarget(work, std::string(kTarget) + "STACK SIZE=8 RAM=b\n");
+       },
        kPlainArguments, "undefined DATABANK/SHAREBANK 'b' for STACK. "},
       {"TwoHeaps",
        [](const Workspace& work) {
@@ -184,7 +189,8 @@ const std::vector<FailureRoad>& failureRoads() {
          putPlainLink(work);
          work.putText("bad.o", "this is not an object file");
        },
-       {"link.lkr", "main.o", "util.o", "bad.o"}, "Coff file './bad.o' does not appear to be a valid COFF file."},
+       {"link.lkr", "main.o", "util.o", "bad.o"},
+       "Coff file './bad.o' does not appear to be a valid COFF file."},
       {"ObjectWithABadSymbolIndex",
        [](const Workspace& work) { putRelocation(work, 0, 2, RELOCT_CALL); },
        kPlainArguments, "Coff file './main.o', section '.text' reloc[0] has an invalid r_symndx."},
@@ -199,7 +205,9 @@ const std::vector<FailureRoad>& failureRoads() {
        [](const Workspace& work) {
          ObjectBuilder util = helper();
          util.code(".fill_1").bytes({0x08, 0x00});
-         putLink(work, caller(), util, "CODEPAGE NAME=page0 START=0x0 END=0x1FF FILL=0x3FFF\nDATABANK NAME=gpr0 START=0x20 END=0x7F\n");
+         putLink(work, caller(), util,
+                 "CODEPAGE NAME=page0 START=0x0 END=0x1FF FILL=0x3FFF\n"
+                 "DATABANK NAME=gpr0 START=0x20 END=0x7F\n");
        },
        kPlainArguments, "section '.fill_1' in file './util.o' has a name reserved by the linker."},
       {"SourceNameMissingFromTheStringTable",
@@ -245,13 +253,16 @@ const std::vector<FailureRoad>& failureRoads() {
       {"NoPageFitsTheCode",
        [](const Workspace& work) {
          // The init table takes two of the three words.
-         putTarget(work, "CODEPAGE NAME=page0 START=0x0 END=0x2\nDATABANK NAME=gpr0 START=0x20 END=0x7F\n");
+         putTarget(work, "CODEPAGE NAME=page0 START=0x0 END=0x2\n"
+                         "DATABANK NAME=gpr0 START=0x20 END=0x7F\n");
        },
-       kPlainArguments, "section '.text' can not fit the section. Section '.text' length=0x00000004"},
+       kPlainArguments,
+       "section '.text' can not fit the section. Section '.text' length=0x00000004"},
       {"NamedPageTooSmall",
        [](const Workspace& work) {
          putTarget(work, std::string(kTarget) +
-                             "CODEPAGE NAME=small START=0x200 END=0x200\nSECTION NAME=.text ROM=small\n");
+                             "CODEPAGE NAME=small START=0x200 END=0x200\n"
+                             "SECTION NAME=.text ROM=small\n");
        },
        kPlainArguments,
        "section '.text' has a memory 'small' which can not fit the section. Section '.text' "
@@ -310,7 +321,9 @@ const std::vector<FailureRoad>& failureRoads() {
        },
        kPlainArguments, "symbol '_cinit' has multiple definitions."},
       {"UnresolvedSymbol",
-       [](const Workspace& work) { putLink(work, caller(), objectFor(kVesk, "util.o").code("x").bytes({0, 0})); },
+       [](const Workspace& work) {
+         putLink(work, caller(), objectFor(kVesk, "util.o").code("x").bytes({0, 0}));
+       },
        kPlainArguments, "could not resolve symbol 'helper' in file './main.o'."},
       {"StackSymbolWithoutStack",
        [](const Workspace& work) {
@@ -344,7 +357,8 @@ const std::vector<FailureRoad>& failureRoads() {
          ObjectBuilder util = objectFor(kOstra, "util.o");
          util.code("utilcode").at(0x0).absolute().bytes({0x12, 0x00}).global("helper", 0, 1);
          putLink(work, main, util,
-                 "CODEPAGE NAME=low START=0x0 END=0xFFF\nCODEPAGE NAME=high START=0x1000 END=0x1FFF\n"
+                 "CODEPAGE NAME=low START=0x0 END=0xFFF\n"
+                 "CODEPAGE NAME=high START=0x1000 END=0x1FFF\n"
                  "SECTION NAME=.text ROM=high\n");
        },
        kPlainArguments,
@@ -373,7 +387,8 @@ const std::vector<FailureRoad>& failureRoads() {
        "file './main.o', section '.text', TOSU cannot be used as the destination of a MOVFF "
        "instruction."},
       // Writing.
-      {"OutputInAMissingDirectory", putPlainLink, {"link.lkr", "main.o", "util.o", "-o", "no/x.out"},
+      {"OutputInAMissingDirectory", putPlainLink,
+       {"link.lkr", "main.o", "util.o", "-o", "no/x.out"},
        "Could not open Coff file 'no/x.out' for writing."},
   };
   return roads;

@@ -17,8 +17,12 @@ ObjectBuilder unusedMember(uint8_t processorCode, uint16_t word) {
   return unused;
 }
 
-void addLines(ObjectBuilder& builder, const std::vector<LineAt>& lines) {
-  for (const LineAt& at : lines) builder.line(0, at.line, at.address);
+void addLines(ObjectBuilder& builder, const std::vector<uint16_t>& lineOfWord, uint32_t step) {
+  uint32_t address = 0;
+  for (uint16_t line : lineOfWord) {
+    builder.line(0, line, address);
+    address += step;
+  }
 }
 
 }  // namespace qorlantest

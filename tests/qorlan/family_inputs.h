@@ -38,13 +38,10 @@ std::vector<uint8_t> wordBytes(const std::vector<uint16_t>& words);
 // the link must leave it out.
 ObjectBuilder unusedMember(uint8_t processorCode, uint16_t word);
 
-// Line entries of the section added last, each a source line and the
-// address (relative to the section) of one of its words; all of the first
-// ".file" symbol of the object.
-struct LineAt {
-  uint16_t line;
-  uint32_t address;
-};
-void addLines(ObjectBuilder& builder, const std::vector<LineAt>& lines);
+// Line entries of the section added last, one per program word from the
+// section's start: the source line of each word in turn, `step` addresses a
+// word (2 on byte-addressed program memory). All belong to the object's
+// first ".file" symbol.
+void addLines(ObjectBuilder& builder, const std::vector<uint16_t>& lineOfWord, uint32_t step = 1);
 
 }  // namespace qorlantest

@@ -60,7 +60,8 @@ TEST_P(FamilyLinkTest, ConvertersReadTheOutput) {
       << link.listingRow;
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, FamilyLinkTest, ::testing::Values(veskLink(), mirelLink(), zarnLink(), ostraLink()),
+INSTANTIATE_TEST_SUITE_P(Families, FamilyLinkTest,
+                         ::testing::Values(veskLink(), mirelLink(), zarnLink(), ostraLink()),
                          [](const ::testing::TestParamInfo<FamilyLink>& info) {
                            return info.param.name;
                          });

@@ -41,9 +41,7 @@ const char* const kMainSource =
     "        goto    $\n";
 
 // Symbol indexes of main.o.
-enum : uint32_t {
-  kStart = 2, kPortB = 3, kTable = 4, kCounter = 7, kHelper = 8, kSquare = 9
-};
+enum : uint32_t { kStart = 2, kPortB = 3, kTable = 4, kCounter = 7, kHelper = 8, kSquare = 9 };
 
 ObjectBuilder mainObject() {
   ObjectBuilder main = objectFor(kDevice, "main.o");
@@ -64,8 +62,7 @@ ObjectBuilder mainObject() {
       .reloc(24, kSquare, 0, RELOCT_CALL)
       .reloc(26, kCounter, 0, RELOCT_F)
       .reloc(28, kStart, 14, RELOCT_GOTO);
-  addLines(main, {{6, 0}, {7, 1}, {8, 2}, {9, 3}, {10, 4}, {10, 5}, {11, 6}, {12, 7}, {13, 8},
-                  {14, 9}, {15, 10}, {15, 11}, {16, 12}, {17, 13}, {18, 14}});
+  addLines(main, {6, 7, 8, 9, 10, 10, 11, 12, 13, 14, 15, 15, 16, 17, 18});
   main.idata("initvalues").bytes({0x11, 0x22, 0x33});
   main.romdata("consts")
       .bytes({0x00, 0x00, 0x00, 0x00})
@@ -115,7 +112,7 @@ ObjectBuilder utilObject() {
 ObjectBuilder squareObject() {
   ObjectBuilder square = objectFor(kDevice, "square.o");
   square.code("mathcode").bytes(wordBytes({0xE000, 0x0002})).reloc(0, 4, 0, RELOCT_CALL);
-  addLines(square, {{3, 0}, {4, 1}});
+  addLines(square, {3, 4});
   square.fileSymbol("square.asm").global("square", 0, 1);
   endOfFile(square).externRef("cube");
   return square;
@@ -124,7 +121,7 @@ ObjectBuilder squareObject() {
 ObjectBuilder cubeObject() {
   ObjectBuilder cube = objectFor(kDevice, "cube.o");
   cube.code("mathcode").bytes(wordBytes({0x0002}));
-  addLines(cube, {{3, 0}});
+  addLines(cube, {3});
   cube.fileSymbol("cube.asm").global("cube", 0, 1);
   endOfFile(cube);
   return cube;
@@ -134,7 +131,8 @@ void prepare(const Workspace& work) {
   work.putText("mirel.lkr", kCommandFile);
   work.putText("main.asm", kMainSource);
   work.putText("util.asm", kUtilSource);
-  work.putText("square.asm", "; library routine\nmathcode code\nsquare  call    cube\n        return\n");
+  work.putText("square.asm",
+               "; library routine\nmathcode code\nsquare  call    cube\n        return\n");
   work.putText("cube.asm", "; library routine\nmathcode code\ncube    return\n");
   work.put(mainObject(), "main.o");
   work.put(utilObject(), "util.o");

@@ -44,7 +44,13 @@ const char* const kMainSource =
 
 // Symbol indexes of main.o.
 enum : uint32_t {
-  kStart = 2, kDone = 3, kTable = 4, kBigBuf = 5, kCounter = 7, kHelper = 8, kSquare = 9
+  kStart = 2,
+  kDone = 3,
+  kTable = 4,
+  kBigBuf = 5,
+  kCounter = 7,
+  kHelper = 8,
+  kSquare = 9
 };
 
 ObjectBuilder mainObject() {
@@ -53,7 +59,7 @@ ObjectBuilder mainObject() {
       .bytes(wordBytes({0xEF00, 0xF000}))
       .reloc(0, kStart, 0, RELOCT_GOTO)
       .reloc(2, kStart, 0, RELOCT_CALL2);
-  addLines(main, {{3, 0}, {3, 2}});
+  addLines(main, {3, 3}, 2);
   main.code(".text")
       .bytes(wordBytes({0xEC00, 0xF000, 0xD000, 0xE000, 0x0100, 0x0100, 0xEE00, 0xF000, 0xC000,
                         0xF000, 0x6E00, 0x6E00, 0x0E00, 0x0E00, 0x0E00, 0xEF00, 0xF000, 0x0012}))
@@ -76,9 +82,7 @@ ObjectBuilder mainObject() {
       .reloc(28, kTable, 0, RELOCT_LOW)
       .reloc(30, kSquare, 0, RELOCT_GOTO)
       .reloc(32, kSquare, 0, RELOCT_CALL2);
-  addLines(main, {{5, 0}, {5, 2}, {6, 4}, {7, 6}, {8, 8}, {9, 10}, {10, 12}, {10, 14}, {11, 16},
-                  {11, 18}, {12, 20}, {13, 22}, {14, 24}, {15, 26}, {16, 28}, {17, 30}, {17, 32},
-                  {18, 34}});
+  addLines(main, {5, 5, 6, 7, 8, 9, 10, 10, 11, 11, 12, 13, 14, 15, 16, 17, 17, 18}, 2);
   main.idata("odata").bytes({0x01, 0x02, 0x03});
   main.udata("bigdata", 16);
   main.fileSymbol("main.asm")
@@ -95,7 +99,7 @@ ObjectBuilder mainObject() {
 ObjectBuilder utilObject() {
   ObjectBuilder util = objectFor(kDevice, "util.o");
   util.code(".text").bytes(wordBytes({0x0012, 0xD000})).reloc(2, 2, 0, RELOCT_BRA);
-  addLines(util, {{3, 0}, {4, 2}});
+  addLines(util, {3, 4}, 2);
   util.udata("accvars", 2).access();
   util.fileSymbol("util.asm").global("helper", 0, 1).global("counter", 1, 2);
   endOfFile(util);
@@ -105,7 +109,7 @@ ObjectBuilder utilObject() {
 ObjectBuilder squareObject() {
   ObjectBuilder square = objectFor(kDevice, "square.o");
   square.code("mathcode").bytes(wordBytes({0xD800, 0x0012})).reloc(0, 4, 0, RELOCT_BRA);
-  addLines(square, {{3, 0}, {4, 2}});
+  addLines(square, {3, 4}, 2);
   square.fileSymbol("square.asm").global("square", 0, 1);
   endOfFile(square).externRef("helper");
   return square;
@@ -114,7 +118,8 @@ ObjectBuilder squareObject() {
 void prepare(const Workspace& work) {
   work.putText("ostra.lkr", kCommandFile);
   work.putText("main.asm", kMainSource);
-  work.putText("util.asm", "; helper routine\n        code\nhelper  return\n        bra     helper\n");
+  work.putText("util.asm",
+               "; helper routine\n        code\nhelper  return\n        bra     helper\n");
   work.putText("square.asm",
                "; library routine\nmathcode code\nsquare  rcall   helper\n        return\n");
   work.put(mainObject(), "main.o");

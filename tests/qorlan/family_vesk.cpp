@@ -62,8 +62,7 @@ ObjectBuilder mainObject() {
       .reloc(20, kTable, 0, RELOCT_HIGH)
       .reloc(22, kTable, 1, RELOCT_LOW)
       .reloc(24, kStart, 12, RELOCT_GOTO);
-  addLines(main, {{6, 0}, {6, 1}, {7, 2}, {8, 3}, {8, 4}, {9, 5}, {10, 6}, {10, 7}, {11, 8},
-                  {12, 9}, {13, 10}, {14, 11}, {15, 12}});
+  addLines(main, {6, 6, 7, 8, 8, 9, 10, 10, 11, 12, 13, 14, 15});
   main.idata("tables").bytes({0x01, 0x02, 0x03, 0x00}).reloc(3, kHelper, 0, RELOCT_HIGH);
   main.udata("vars", 2);
   main.fileSymbol("main.asm")
@@ -88,7 +87,7 @@ ObjectBuilder utilObject() {
       .bytes(wordBytes({0x0A80, 0x3000, 0x0008}))
       .reloc(0, 3, 0, RELOCT_F)
       .reloc(2, 6, 0, RELOCT_LOW);
-  addLines(util, {{3, 0}, {4, 1}, {5, 2}});
+  addLines(util, {3, 4, 5});
   util.udata("uvars", 1);
   util.udata("shr", 1).shared();
   util.fileSymbol("util.asm").global("helper", 0, 1).global("counter", 0, 2).global("temp", 0, 3);
@@ -105,7 +104,7 @@ const char* const kSquareSource =
 ObjectBuilder squareObject() {
   ObjectBuilder square = objectFor(kDevice, "square.o");
   square.code("mathcode").bytes(wordBytes({0x0800, 0x0008})).reloc(0, 4, 0, RELOCT_F);
-  addLines(square, {{3, 0}, {4, 1}});
+  addLines(square, {3, 4});
   square.fileSymbol("square.asm").global("square", 0, 1);
   endOfFile(square).externRef("temp");
   return square;

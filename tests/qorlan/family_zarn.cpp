@@ -50,8 +50,8 @@ ObjectBuilder mainObject() {
       .reloc(0, kStart, 0, RELOCT_GOTO)
       .line(0, 4, 0x1FF);
   main.code(".text")
-      .bytes(wordBytes({0x0000, 0x0000, 0x0020, 0x0000, 0x0000, 0x0900, 0x0000, 0x0C00, 0x0C00,
-                        0x0900, 0x0A00}))
+      .bytes(wordBytes(
+          {0x0000, 0x0000, 0x0020, 0x0000, 0x0000, 0x0900, 0x0000, 0x0C00, 0x0C00, 0x0900, 0x0A00}))
       .reloc(0, kFlags, 0, RELOCT_BANKSEL)
       .reloc(4, kFlags, 0, RELOCT_F)
       .reloc(6, kHelper, 0, RELOCT_PAGESEL)
@@ -61,8 +61,7 @@ ObjectBuilder mainObject() {
       .reloc(16, kHelper, 0, RELOCT_HIGH)
       .reloc(18, kSquare, 0, RELOCT_CALL)
       .reloc(20, kStart, 10, RELOCT_GOTO);
-  addLines(main, {{6, 0}, {6, 1}, {7, 2}, {8, 3}, {8, 4}, {9, 5}, {10, 6}, {11, 7}, {12, 8},
-                  {13, 9}, {14, 10}});
+  addLines(main, {6, 6, 7, 8, 8, 9, 10, 11, 12, 13, 14});
   main.idata("ztable").bytes({0x00, 0x00, 0x55}).reloc(0, kHelper, 0, RELOCT_ALL);
   main.udata("zvars", 2);
   main.fileSymbol("main.asm")
@@ -85,7 +84,7 @@ ObjectBuilder utilObject() {
 ObjectBuilder squareObject() {
   ObjectBuilder square = objectFor(kDevice, "square.o");
   square.code("mathcode").bytes(wordBytes({0x0200, 0x0800})).reloc(0, 3, 0, RELOCT_F);
-  addLines(square, {{4, 0}, {5, 1}});
+  addLines(square, {4, 5});
   square.udata("mtemp", 1);
   square.fileSymbol("square.asm").global("square", 0, 1).symbol("tmp", 0, 2, C_STAT);
   endOfFile(square);

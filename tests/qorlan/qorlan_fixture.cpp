@@ -41,7 +41,8 @@ std::string objectText(const std::string& image) {
         text += " ..";
         continue;
       }
-      std::snprintf(cell, sizeof cell, " %02x", static_cast<unsigned>(static_cast<uint8_t>(image[at])));
+      std::snprintf(cell, sizeof cell, " %02x",
+                    static_cast<unsigned>(static_cast<uint8_t>(image[at])));
       text += cell;
     }
     text += "\n";

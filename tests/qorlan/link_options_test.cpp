@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "family_inputs.h"
-#include "reloctypes.h"
 
 namespace qorlantest {
 namespace {

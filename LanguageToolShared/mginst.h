@@ -23,6 +23,7 @@ typedef uint8_t OpcodeId;
 // Ids 1 to 96 follow the mnemonics in alphabetical order. WORD2 is the
 // second word of an Ostra two-word instruction. BANKSEL and PAGESEL have a
 // text only: no family decodes, encodes, describes or looks them up.
+// clang-format off
 enum : OpcodeId {
   ADDLW = 1, ADDWF, ADDWFC, ANDLW, ANDWF, BC, BCF, BN, BNC, BNN,
   BNOV, BNZ, BOV, BRA, BSF, BTFSC, BTFSS, BTG, BZ, CALL,
@@ -35,6 +36,7 @@ enum : OpcodeId {
   TBLRDPOSTDEC, TBLRDPOSTINC, TBLRDPREINC, TBLWT, TBLWTPOSTDEC, TBLWTPOSTINC, TBLWTPREINC, TLRD, TLWT, TRAP,
   TRET, TRIS, TSTFSZ, WORD2, XORLW, XORWF, BANKSEL, PAGESEL
 };
+// clang-format on
 
 enum : OpcodeId { OPCODE_FIRST = ADDLW, OPCODE_LAST = PAGESEL };
 

@@ -20,6 +20,7 @@ constexpr InstForm kTable{.operand = {field(9, 0x1), field(8, 0x1), field(0, 0xF
 constexpr InstForm kTableLatch{.operand = {field(9, 0x1), field(0, 0xFF)}};
 
 // No two patterns overlap.
+// clang-format off
 constexpr InstPattern kPatterns[] = {
     {0xE000, 0x4000, MOVPF, &kMovpf},
     {0xE000, 0x6000, MOVFP, &kMovfp},
@@ -83,6 +84,7 @@ constexpr InstPattern kPatterns[] = {
     {0xFFFF, 0x0008, LOG, &kNoOperands},
     {0xFFFF, 0x000E, PAUSE, &kNoOperands},
 };
+// clang-format on
 
 }  // namespace
 

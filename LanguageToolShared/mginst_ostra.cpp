@@ -54,6 +54,7 @@ constexpr InstForm kWord2{.operand = {field(0, 0xFFF)}};
 constexpr InstForm kTrap{.wordClass = 0};
 
 // No two patterns overlap.
+// clang-format off
 constexpr InstPattern kPatterns[] = {
     {0xF000, 0x7000, BTG, &kBitAccess},
     {0xF000, 0x8000, BSF, &kBitAccess},
@@ -138,6 +139,7 @@ constexpr InstPattern kPatterns[] = {
     {0xFFFF, 0x00E1, TRET, &kTrap},
     {0xFFFF, 0x00FF, RESET, &kNoOperands},
 };
+// clang-format on
 
 }  // namespace
 

@@ -13,6 +13,7 @@ constexpr InstForm kTris{.operand = {field(0, 0x7)}};
 
 // The whole-word opcodes come before TRIS (whose pattern also covers 0x0062
 // to 0x0064), and TRIS before NOP (whose pattern also covers 0x0060).
+// clang-format off
 constexpr InstPattern kPatterns[] = {
     {0x3FFF, 0x0008, RETURN, &kNoOperands},
     {0x3FFF, 0x0009, RETFIE, &kNoOperands},
@@ -52,6 +53,7 @@ constexpr InstPattern kPatterns[] = {
     {0x3F80, 0x0100, CLRW, &kNoOperands},
     {0x3F80, 0x0180, CLRF, &kFile},
 };
+// clang-format on
 
 }  // namespace
 

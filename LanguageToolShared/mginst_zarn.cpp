@@ -14,6 +14,7 @@ constexpr InstForm kTris{.operand = {field(0, 0x7)}};
 
 // The whole-word opcodes come before TRIS, whose pattern also covers
 // 0x0000 and 0x0002 to 0x0004.
+// clang-format off
 constexpr InstPattern kPatterns[] = {
     {0x0FFF, 0x0000, NOP, &kNoOperands},
     {0x0FFF, 0x0002, OPTION, &kNoOperands},
@@ -49,6 +50,7 @@ constexpr InstPattern kPatterns[] = {
     {0x0FE0, 0x0020, MOVWF, &kFile},
     {0x0FE0, 0x0060, CLRF, &kFile},
 };
+// clang-format on
 
 }  // namespace
 

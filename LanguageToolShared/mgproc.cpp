@@ -23,6 +23,7 @@ struct FamilyRow {
 // Indexed by CoreFamily; row 0 names no family. The Ostra program memory is
 // addressed in bytes (its 16-bit instructions take two addresses), hence
 // its 8-bit program width and its single huge page.
+// clang-format off
 constexpr FamilyRow FAMILIES[] = {
     /* none  */ {0, 0, 0, 0, 0, 0, 0},
     /* Vesk  */ {14, 8, 2048, 128, 7, 0x1FFF, 0x1FF},
@@ -30,6 +31,7 @@ constexpr FamilyRow FAMILIES[] = {
     /* Zarn  */ {12, 8, 512, 32, 5, 0x7FF, 0x7F},
     /* Ostra */ {8, 8, 0x200000, 256, 8, 0x1FFFFF, 0xFFF},
 };
+// clang-format on
 
 // One device model.
 struct DeviceRow {
@@ -59,6 +61,7 @@ struct DeviceRow {
 // Every program of the suite uses this one table: the linker writes the
 // words into its output and the converters read them back, so a changed
 // name or word here changes the file formats.
+// clang-format off
 constexpr DeviceRow DEVICES[] = {
     /*   0 */ {0, "", 0, 0, 0, 0, 0, 0},
     //        family      name       word    prog   pg bk data  first GPR
@@ -196,6 +199,7 @@ constexpr DeviceRow DEVICES[] = {
     /* 132 */ {CORE_OSTRA, "OSTRA132", 0xC484, 32768, 1, 6, 1536, 0},
     /* 133 */ {CORE_OSTRA, "OSTRA133", 0xC485, 32768, 1, 6, 1536, 0},
 };
+// clang-format on
 
 static_assert(sizeof(DEVICES) / sizeof(DEVICES[0]) == PROC_LAST + 1,
               "one device row per processor code");

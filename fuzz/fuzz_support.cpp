@@ -28,8 +28,27 @@ std::vector<std::string>& scratchFiles() {
   return files;
 }
 
+std::vector<std::string>& scratchFolders() {
+  static std::vector<std::string> folders;
+  return folders;
+}
+
 void removeScratchFiles() {
   for (const std::string& path : scratchFiles()) std::remove(path.c_str());
+  std::error_code ignored;
+  for (const std::string& path : scratchFolders()) std::filesystem::remove_all(path, ignored);
+}
+
+// Registered after the lists exist, so it runs before they are gone.
+void removeScratchAtExit() {
+  static const bool registered = std::atexit(removeScratchFiles) == 0;
+  (void)registered;
+}
+
+std::filesystem::path temporaryDirectory() {
+  std::error_code error;
+  auto directory = std::filesystem::temp_directory_path(error);
+  return error ? std::filesystem::path(".") : directory;
 }
 
 }  // namespace
@@ -69,16 +88,45 @@ uint64_t sectionBytes(const Coff& object) {
 }
 
 std::string scratchPath(const std::string& name) {
-  std::error_code error;
-  auto directory = std::filesystem::temp_directory_path(error);
-  if (error) directory = ".";
-  std::string path = (directory / ("qorfuzz-" + std::to_string(getpid()) + "-" + name)).string();
+  std::string path =
+      (temporaryDirectory() / ("qorfuzz-" + std::to_string(getpid()) + "-" + name)).string();
   std::vector<std::string>& files = scratchFiles();
-  // Registered after the list exists, so it runs before the list is gone.
-  static const bool removedAtExit = std::atexit(removeScratchFiles) == 0;
-  (void)removedAtExit;
+  scratchFolders();
+  removeScratchAtExit();
   if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
   return path;
+}
+
+std::string scratchFolder(const std::string& name, const std::vector<std::string>& subfolders) {
+  const std::filesystem::path folder =
+      std::filesystem::absolute(temporaryDirectory()) /
+      ("qorfuzz-" + std::to_string(getpid()) + "-" + name);
+  std::vector<std::string>& folders = scratchFolders();
+  scratchFiles();
+  removeScratchAtExit();
+  if (std::find(folders.begin(), folders.end(), folder.string()) == folders.end())
+    folders.push_back(folder.string());
+  std::error_code error;
+  std::filesystem::remove_all(folder, error);
+  std::filesystem::create_directories(folder, error);
+  for (const std::string& subfolder : subfolders)
+    std::filesystem::create_directories(folder / subfolder, error);
+  if (error) fail("scratch folder " + folder.string() + " not made");
+  return folder.string();
+}
+
+WorkingFolder::WorkingFolder(const std::string& folder) {
+  std::error_code error;
+  cPrevious = std::filesystem::current_path(error).string();
+  if (error) fail("no working directory");
+  std::filesystem::current_path(folder, error);
+  if (error) fail("cannot move into " + folder);
+}
+
+WorkingFolder::~WorkingFolder() {
+  std::error_code error;
+  std::filesystem::current_path(cPrevious, error);
+  if (error) fail("cannot move back into " + cPrevious);
 }
 
 bool writeBytes(const std::string& path, const uint8_t* data, size_t size) {

@@ -30,6 +30,27 @@ bool runUntilFatal(const std::function<void()>& step);
 // A file name of this process's own in the temporary directory.
 std::string scratchPath(const std::string& name);
 
+// A folder of this process's own in the temporary directory, made empty
+// with the given subfolders; it goes, with all in it, when the process
+// ends.
+std::string scratchFolder(const std::string& name, const std::vector<std::string>& subfolders);
+
+// The working directory moved to a folder for as long as this lives, so that
+// a program's relative names (its output, its map, the command files it
+// finds in ".") land in a scratch folder rather than in the tree. Give the
+// fuzzer an absolute -artifact_prefix: a crash leaves the working directory
+// where it is.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const std::string& folder);
+  ~WorkingFolder();
+  WorkingFolder(const WorkingFolder&) = delete;
+  WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+ private:
+  std::string cPrevious;
+};
+
 bool writeBytes(const std::string& path, const uint8_t* data, size_t size);
 std::vector<uint8_t> readBytes(const std::string& path);
 

@@ -1,6 +1,7 @@
 // The checks that all inputs of a link fit together before anything is
 // placed: one target processor, one type and one set of attributes per
 // section name, and "SECTION" directives whose memories suit the sections.
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -30,6 +31,16 @@ uint32_t roundUp(uint32_t size, uint32_t unit) {
 }
 
 bool isProgramType(uint8_t type) { return type == SECTION_CODE || type == SECTION_ROMDATA; }
+
+// The names the fill gives its sections: ".fill_" and a count from 1.
+bool isFillName(const std::string& name) {
+  const std::string prefix = ".fill_";
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+      name[prefix.size()] == '0')
+    return false;
+  return std::all_of(name.begin() + prefix.size(), name.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
 
 // Code and rom data live in program memory alone, idata and udata in data
 // memory alone (an idata section's image is a section of its own).
@@ -94,6 +105,12 @@ class SectionMerger {
   explicit SectionMerger(Linker& linker) : l(linker) {}
 
   int add(const Coff& object, const std::string& n, const SectionHeader& h, std::string& error) {
+    // A memory tells its pieces from its free holes by the owner's name, so
+    // a section without one would be placed and then seem never placed.
+    if (n.empty()) {
+      error = "a section in file '" + object.cName + "' has no name.";
+      return 0;
+    }
     if (l.cScnSize.count(n) == 0) return addFirst(object, n, h, error);
     return addFurther(n, h, error);
   }
@@ -188,14 +205,20 @@ int Linker::checkSectionTypes(std::string& error) {
       if (merger.add(*object, name, header, error) == 0) return 0;
   // The linker makes the initialised-data table, the stack and one image of
   // every idata section; an input section of such a name would be merged
-  // with them. Known only once every input's sections are in.
+  // with them. Known only once every input's sections are in. With FILL= on
+  // a code page it also makes the fill sections, which would overwrite an
+  // input section of their name.
   std::set<std::string> images;
   for (const auto& [name, type] : cScnType)
     if (type == SECTION_IDATA) images.insert(Linker::initSectionName(name));
+  const bool fills = std::any_of(cCodePage.begin(), cCodePage.end(),
+                                 [](const Memory& page) { return page.hasFill() != 0; });
   for (const auto& object : cCoff) {
     for (const auto& entry : object->cScnHdr) {
       const std::string& name = entry.first;
-      if (name != cCinitScnName && name != cStackScnName && images.count(name) == 0) continue;
+      if (name != cCinitScnName && name != cStackScnName && images.count(name) == 0 &&
+          !(fills && isFillName(name)))
+        continue;
       error = "section '" + name + "' in file '" + object->cName +
               "' has a name reserved by the linker.";
       return 0;

@@ -15,6 +15,10 @@ namespace {
 
 const char* const kProtected = "PROTECTED";
 
+// The most locations a code page with FILL= may span: the largest program
+// memory of the devices is a few megabytes.
+constexpr uint32_t kMaxFilledLocations = uint32_t{1} << 24;
+
 // The words of one directive line, by key.
 struct Attributes {
   std::map<std::string, std::string> values;
@@ -94,8 +98,12 @@ int Parser::readMemory(std::istream& words, const std::string& keyword, const st
       (!attributes.has("FILL") || isWholeNumber(attributes["FILL"]));
   const uint32_t start = valid ? parseNumber(attributes["START"]) : 0;
   const uint32_t end = valid ? parseNumber(attributes["END"]) : 0;
-  // The memory model needs at least one location in every memory.
-  if (!valid || end < start) {
+  // The memory model needs at least one location in every memory. A
+  // filled page becomes output bytes for every free location: a span far
+  // beyond the program memory of any device is a mistyped address, and
+  // filling it would ask for gigabytes.
+  const bool fillTooLarge = attributes.has("FILL") && end - start >= kMaxFilledLocations;
+  if (!valid || end < start || fillTooLarge) {
     error = "Invalid attributes for " + keyword + " in '" + path + ":" + cWorkBuffer + "'";
     return 0;
   }

@@ -2,9 +2,6 @@
 // written to a scratch directory and read back with the run's time masked.
 #pragma once
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,28 +48,5 @@ inline std::string mapOf(const Coff& output, uint32_t programAddressCount) {
   if (MapFile().write(path, output, programAddressCount) != 1) return "";
   return maskTime(qortest::readFile(path));
 }
-
-// Limits the size of files this process writes, so that a write fails at a
-// chosen byte; the signal that would end the process is ignored meanwhile.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &cOld);
-    cOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = cOld;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &cOld);
-    std::signal(SIGXFSZ, cOldHandler);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit cOld{};
-  void (*cOldHandler)(int);
-};
 
 }  // namespace maptest

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "captured_output.h"
+#include "file_size_limit.h"
 #include "map_file_fixture.h"
 
 namespace fs = std::filesystem;
@@ -62,8 +63,8 @@ TEST(MapFileWrite, AFailedWriteIsReportedAndKeepsTheEarlierMap) {
     qortest::CapturedOutput captured;
     int written = -1;
     {
-      std::unique_ptr<maptest::FileSizeLimit> limit;
-      if (c.limitFileSize) limit = std::make_unique<maptest::FileSizeLimit>(100);
+      std::unique_ptr<qortest::FileSizeLimit> limit;
+      if (c.limitFileSize) limit = std::make_unique<qortest::FileSizeLimit>(100);
       written = MapFile().write(path, *smallOutput(), 0x100);
     }
     EXPECT_EQ(written, 0) << c.what;

@@ -83,8 +83,8 @@ int8_t instWordClass(OpcodeId id, CoreFamily family);
 // in the family; `second` is the word that follows in program memory and
 // is used only by the Ostra two-word instructions. *wordCount is set to 1,
 // or 2 when the second word was used.
-std::string instDisassemble(uint32_t address, uint16_t first, uint16_t second,
-                            uint8_t* wordCount, CoreFamily family);
+std::string instDisassemble(uint32_t address, uint16_t first, uint16_t second, uint8_t* wordCount,
+                            CoreFamily family);
 
 // 1 and *id when `text` equals a mnemonic of the family's set, compared
 // without regard to case; else 0 with *id untouched.

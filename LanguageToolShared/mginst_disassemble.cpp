@@ -82,13 +82,18 @@ void addOstraOperands(OperandList& operands, uint32_t address, uint16_t first, u
   // The second word's 12 bits, when it is a second word at all.
   const uint32_t rest = complete ? instOperand1(second, CORE_OSTRA) : 0;
   switch (pattern.id) {
-    case BC: case BN: case BNC: case BNN: case BNOV: case BNZ: case BOV: case BZ:
-      operands.add(branchTarget(address, first, 8));
-      break;
-    case BRA: case RCALL:
-      operands.add(branchTarget(address, first, 11));
-      break;
-    case CALL: case GOTO:
+    case BC:
+    case BN:
+    case BNC:
+    case BNN:
+    case BNOV:
+    case BNZ:
+    case BOV:
+    case BZ: operands.add(branchTarget(address, first, 8)); break;
+    case BRA:
+    case RCALL: operands.add(branchTarget(address, first, 11)); break;
+    case CALL:
+    case GOTO:
       // Word address made of the second word's 12 bits above the first
       // word's low byte, shown as a byte address.
       addTwoWordOperand(operands, ((rest << 8) | (first & 0xFFu)) * 2, complete, wordCount);
@@ -102,16 +107,14 @@ void addOstraOperands(OperandList& operands, uint32_t address, uint16_t first, u
       operands.add(fieldValue(first, pattern, 0));
       addTwoWordOperand(operands, rest, complete, wordCount);
       break;
-    default:
-      addFieldValues(operands, first, pattern);
-      break;
+    default: addFieldValues(operands, first, pattern); break;
   }
 }
 
 }  // namespace
 
-std::string instDisassemble(uint32_t address, uint16_t first, uint16_t second,
-                            uint8_t* wordCount, CoreFamily family) {
+std::string instDisassemble(uint32_t address, uint16_t first, uint16_t second, uint8_t* wordCount,
+                            CoreFamily family) {
   const mginst::InstPattern& pattern = mginst::decodedPattern(first, family);
   if (!wordCount) QOR_ASSERT(0);
   *wordCount = 1;

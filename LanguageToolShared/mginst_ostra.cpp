@@ -21,9 +21,8 @@ constexpr InstForm kMovlb{.operand = {field(0, 0xFF)}, .operandReloc = {RELOCT_M
 constexpr InstForm kCondBranch{.operand = {field(0, 0xFF)},
                                .operandReloc = {RELOCT_CONDBRA, -1, -1}};
 constexpr InstForm kBra{.operand = {field(0, 0x7FF)}, .operandReloc = {RELOCT_BRA, -1, -1}};
-constexpr InstForm kRcall{.operand = {field(0, 0x7FF)},
-                          .operandReloc = {RELOCT_BRA, -1, -1},
-                          .wordClass = 0};
+constexpr InstForm kRcall{
+    .operand = {field(0, 0x7FF)}, .operandReloc = {RELOCT_BRA, -1, -1}, .wordClass = 0};
 // Operand 1 is the low byte of the target's word address; the second word
 // holds its bits 8 to 19.
 constexpr InstForm kCall{.operand = {field(0, 0xFF), field(8, 0x1)},

@@ -11,11 +11,11 @@ namespace {
 
 // Properties shared by every device of one core family.
 struct FamilyRow {
-  uint32_t romWidthBits;      // program word width
-  uint32_t ramWidthBits;      // data width
-  uint32_t pageSize;          // program addresses per page
-  uint32_t bankSize;          // data bytes per bank
-  uint32_t bankShift;         // data address >> bankShift = bank number
+  uint32_t romWidthBits;  // program word width
+  uint32_t ramWidthBits;  // data width
+  uint32_t pageSize;      // program addresses per page
+  uint32_t bankSize;      // data bytes per bank
+  uint32_t bankShift;     // data address >> bankShift = bank number
   uint32_t maxProgramAddress;
   uint32_t maxDataAddress;
 };
@@ -36,13 +36,13 @@ constexpr FamilyRow FAMILIES[] = {
 // One device model.
 struct DeviceRow {
   CoreFamily family;
-  const char* name;        // model name, 5 to 8 characters
-  uint16_t coffType;       // processor type word in COFF files
-  uint32_t programSize;    // program addresses (bytes for Ostra)
-  uint32_t pageCount;      // smallest page count that holds programSize
+  const char* name;      // model name, 5 to 8 characters
+  uint16_t coffType;     // processor type word in COFF files
+  uint32_t programSize;  // program addresses (bytes for Ostra)
+  uint32_t pageCount;    // smallest page count that holds programSize
   uint32_t bankCount;
-  uint32_t dataSize;       // bankCount * bank size, except code 16 (80)
-  uint32_t firstGpr;       // offset of the first general-purpose register in a bank
+  uint32_t dataSize;  // bankCount * bank size, except code 16 (80)
+  uint32_t firstGpr;  // offset of the first general-purpose register in a bank
 };
 
 // The device list, indexed by ProcessorCode; row 0 names no device.
@@ -212,9 +212,7 @@ const DeviceRow& deviceOf(ProcessorCode code) {
   return DEVICES[code];
 }
 
-const FamilyRow& familyOf(ProcessorCode code) {
-  return FAMILIES[deviceOf(code).family];
-}
+const FamilyRow& familyOf(ProcessorCode code) { return FAMILIES[deviceOf(code).family]; }
 
 bool equalIgnoringCase(const char* a, const char* b) {
   for (; *a != '\0' && *b != '\0'; ++a, ++b) {
@@ -296,8 +294,6 @@ uint32_t procDataSize(ProcessorCode code) { return deviceOf(code).dataSize; }
 
 uint32_t procBankSize(ProcessorCode code) { return familyOf(code).bankSize; }
 
-uint32_t procMaxProgramAddress(ProcessorCode code) {
-  return familyOf(code).maxProgramAddress;
-}
+uint32_t procMaxProgramAddress(ProcessorCode code) { return familyOf(code).maxProgramAddress; }
 
 uint32_t procMaxDataAddress(ProcessorCode code) { return familyOf(code).maxDataAddress; }

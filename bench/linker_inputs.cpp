@@ -115,10 +115,10 @@ class Symbols {
 struct Targets {
   std::vector<std::string> groupSymbol;  // the function or label at each group's start
   std::vector<std::string> functions;
-  std::string farCall;    // an external routine
-  std::string nextCall;   // another external routine, or empty
-  std::string variable;   // the register of the register operands
-  std::string overlaid;   // the register the moves write
+  std::string farCall;   // an external routine
+  std::string nextCall;  // another external routine, or empty
+  std::string variable;  // the register of the register operands
+  std::string overlaid;  // the register the moves write
 };
 
 void putWord(std::vector<uint8_t>& code, uint32_t offset, uint16_t word) {
@@ -143,7 +143,8 @@ void addCode(ObjectBuilder& builder, const Symbols& symbols, const Targets& targ
   std::vector<uint8_t> code(groups * kGroupBytes);
   for (uint32_t group = 0; group < groups; ++group) {
     const uint32_t base = group * kGroupBytes;
-    const uint16_t words[] = {kCall, kSecondWord, kBra, kMovlw, kMovwf, kMovff, kSecondWord, kMovlb};
+    const uint16_t words[] = {kCall,  kSecondWord, kBra,        kMovlw,
+                              kMovwf, kMovff,      kSecondWord, kMovlb};
     for (uint32_t w = 0; w < 8; ++w) putWord(code, base + 2 * w, words[w]);
   }
   builder.bytes(code);
@@ -225,7 +226,8 @@ bool writeObject(uint32_t k, uint32_t objects, const std::string& dir) {
 
   builder.code(format("code%06u", k));
   addCode(builder, symbols, targets, kObjectGroups);
-  builder.idata(format("idat%06u", k)).bytes({static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8)});
+  builder.idata(format("idat%06u", k))
+      .bytes({static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8)});
   builder.udata("ovr_tmp", kOverlayBytes).overlay();
   if (k == 1) {
     // The reset vector: a jump to the first routine.

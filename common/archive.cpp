@@ -70,7 +70,9 @@ int Archive::makeSymbols() {
   return result;
 }
 
-int Archive::hasSymbol(const std::string& symbol) const { return cSymbols.count(symbol) != 0 ? 1 : 0; }
+int Archive::hasSymbol(const std::string& symbol) const {
+  return cSymbols.count(symbol) != 0 ? 1 : 0;
+}
 
 std::unique_ptr<Coff> Archive::getMember(const std::string& symbol) const {
   auto found = cSymbols.find(symbol);

@@ -60,9 +60,8 @@ std::unique_ptr<BoundedReader> openLibraryFile(const std::string& path);
 // Gets a member's name and where its image starts in the reader; answers
 // the image's length (its object's Coff::size), or none when the member
 // cannot be parsed (the reasons reported).
-using MemberParser = std::function<std::optional<uint64_t>(BoundedReader& reader,
-                                                           const std::string& name,
-                                                           uint64_t start)>;
+using MemberParser = std::function<std::optional<uint64_t>(
+    BoundedReader& reader, const std::string& name, uint64_t start)>;
 // Checks the magic, then hands each member to `parse` in file order; every
 // fault reported with Archive::make's messages. False after a fault.
 bool readLibraryMembers(BoundedReader& reader, const std::string& path, const MemberParser& parse);
@@ -121,7 +120,7 @@ class Archive {
 
   void dump(std::ostream& out) const;
 
-  std::string cName;                       // the library file's path
+  std::string cName;                            // the library file's path
   std::vector<std::unique_ptr<Coff>> cMembers;  // in file order
   // External name -> the member that defines it; points into cMembers.
   std::map<std::string, Coff*> cSymbols;

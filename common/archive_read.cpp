@@ -12,7 +12,9 @@ namespace {
 
 const char* const MAKE_CONTEXT = "Archive::make()";
 
-void reportMakeError(const std::string& text) { reportMessage(SEVERITY_ERROR, MAKE_CONTEXT, text, 0); }
+void reportMakeError(const std::string& text) {
+  reportMessage(SEVERITY_ERROR, MAKE_CONTEXT, text, 0);
+}
 
 bool readMagic(BoundedReader& reader, const std::string& path) {
   uint8_t magic[ARCHIVE_MAGIC_LENGTH];

@@ -11,7 +11,9 @@ namespace {
 
 const char* const WRITE_CONTEXT = "Archive::write()";
 
-void reportWriteError(const std::string& text) { reportMessage(SEVERITY_ERROR, WRITE_CONTEXT, text, 0); }
+void reportWriteError(const std::string& text) {
+  reportMessage(SEVERITY_ERROR, WRITE_CONTEXT, text, 0);
+}
 
 const uint8_t* bytesOf(const void* record) { return static_cast<const uint8_t*>(record); }
 

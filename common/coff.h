@@ -33,8 +33,7 @@ class Coff {
   static std::unique_ptr<Coff> make(const std::string& fileName);
   // Parses the image that starts at baseOffset of an open binary file (a
   // library member); the file stays open.
-  static std::unique_ptr<Coff> make(std::FILE* file, uint64_t baseOffset,
-                                    const std::string& name);
+  static std::unique_ptr<Coff> make(std::FILE* file, uint64_t baseOffset, const std::string& name);
   // The same from any source of outside bytes.
   static std::unique_ptr<Coff> make(BoundedReader& source, uint64_t baseOffset,
                                     const std::string& name);

@@ -67,9 +67,7 @@ void dumpAux(std::ostream& out, const SymbolEntry& slot, int kind) {
       for (int i = 0; i < 4; ++i) out << ", x_dimen[" << i << "]=" << aux.x_dimen[i];
       break;
     }
-    case AUX_EOBF:
-      out << "Aux Eobf: x_lnno=" << AuxEobf::from(slot).x_lnno;
-      break;
+    case AUX_EOBF: out << "Aux Eobf: x_lnno=" << AuxEobf::from(slot).x_lnno; break;
     case AUX_BOBF: {
       const AuxBobf aux = AuxBobf::from(slot);
       out << "Aux Bobf: x_lnno=" << aux.x_lnno << ", x_endndx=" << aux.x_endndx;
@@ -80,8 +78,7 @@ void dumpAux(std::ostream& out, const SymbolEntry& slot, int kind) {
       out << "Aux Var: x_tagndx=" << aux.x_tagndx << ", x_size=" << aux.x_size;
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -178,5 +175,6 @@ void Coff::dump(std::ostream& out) const {
     dumpSymbol(out, cSymTbl[i], i < cAuxType.size() ? cAuxType[i] : AUX_NONE);
   }
   out << "String Table: " << std::endl;
-  for (const auto& [offset, text] : cStrTbl) out << "Offset[" << offset << "]= " << text << std::endl;
+  for (const auto& [offset, text] : cStrTbl)
+    out << "Offset[" << offset << "]= " << text << std::endl;
 }

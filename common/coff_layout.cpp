@@ -103,8 +103,8 @@ void pointAtFunctionLine(Coff& coff, size_t i, FunctionLines& functionLines) {
     // shows every step to the last one.
     if (pointer != fcn.x_lnnoptr && traceOn("Coff::fixupAuxFcns"))
       std::cout << "Coff::fixupAuxFcns() - symbol '" << Coff::getName(symbol, coff.cStrTbl)
-                << "' in section '" << section->second << "'  from "
-                << formatHex(fcn.x_lnnoptr, 4) << " to " << formatHex(pointer, 4) << std::endl;
+                << "' in section '" << section->second << "'  from " << formatHex(fcn.x_lnnoptr, 4)
+                << " to " << formatHex(pointer, 4) << std::endl;
     fcn.x_lnnoptr = pointer;
   }
   fcn.storeInto(coff.cSymTbl[i + 1]);

@@ -43,7 +43,7 @@ std::string nameOf(const NameField& field, const StringTable& strTbl, const char
 // offset (in offset order) of a string, or none.
 template <typename FirstOffset>
 void setNameWith(NameField& field, const std::string& name, const char* what,
-                  FirstOffset firstOffset) {
+                 FirstOffset firstOffset) {
   if (name.size() <= INLINE_NAME_LENGTH) {
     std::memset(field.bytes, 0, INLINE_NAME_LENGTH);
     std::memcpy(field.bytes, name.data(), name.size());
@@ -98,8 +98,7 @@ void Coff::setIndexedName(SectionHeader& header, const StringIndex& names,
   setNameField(header._s_name, names, name, "section");
 }
 
-void Coff::setIndexedName(SymbolEntry& symbol, const StringIndex& names,
-                          const std::string& name) {
+void Coff::setIndexedName(SymbolEntry& symbol, const StringIndex& names, const std::string& name) {
   setNameField(symbol._n_name, names, name, "symbol");
 }
 

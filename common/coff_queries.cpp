@@ -54,7 +54,11 @@ int Coff::isSectionSymbol(const SymbolEntry& symbol) {
 int Coff::isRelocatable(const SymbolEntry& symbol) {
   if (symbol.n_scnum < 1) return 0;
   switch (symbol.n_sclass) {
-    case C_EXT: case C_STAT: case C_LABEL: case C_BLOCK: case C_FCN: return 1;
+    case C_EXT:
+    case C_STAT:
+    case C_LABEL:
+    case C_BLOCK:
+    case C_FCN: return 1;
     default: return 0;
   }
 }

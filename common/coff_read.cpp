@@ -34,8 +34,8 @@ class CoffParser {
   }
 
   std::unique_ptr<Coff> parse() {
-    if (!readFileHeader() || !readOptionalHeader() || !checkSymbolCount() ||
-        !readStringTable() || !readSymbolTable() || !readSections() || !checkUdataBytes())
+    if (!readFileHeader() || !readOptionalHeader() || !checkSymbolCount() || !readStringTable() ||
+        !readSymbolTable() || !readSections() || !checkUdataBytes())
       return nullptr;
     return std::move(cCoff);
   }
@@ -108,8 +108,7 @@ class CoffParser {
       if (section.s_nreloc != 0)
         end = std::max(end, uint64_t{section.s_relptr} + uint64_t{section.s_nreloc} * relocSize());
       if (section.s_nlnno != 0)
-        end = std::max(end,
-                       uint64_t{section.s_lnnoptr} + uint64_t{section.s_nlnno} * linenoSize());
+        end = std::max(end, uint64_t{section.s_lnnoptr} + uint64_t{section.s_nlnno} * linenoSize());
     }
     return true;
   }
@@ -191,8 +190,8 @@ class CoffParser {
 
   bool readSectionHeader(uint32_t j, SectionHeader& section) {
     uint8_t bytes[SectionHeader::SIZE];
-    if (!cReader.read(sectionHeaderStart() + uint64_t{j} * SectionHeader::SIZE,
-                      SectionHeader::SIZE, bytes))
+    if (!cReader.read(sectionHeaderStart() + uint64_t{j} * SectionHeader::SIZE, SectionHeader::SIZE,
+                      bytes))
       return fail("' could not read section header.");
     section = SectionHeader::decode(bytes);
     return true;
@@ -309,7 +308,8 @@ class CoffParser {
 
 }  // namespace
 
-std::unique_ptr<Coff> Coff::make(BoundedReader& source, uint64_t baseOffset, const std::string& name) {
+std::unique_ptr<Coff> Coff::make(BoundedReader& source, uint64_t baseOffset,
+                                 const std::string& name) {
   return CoffParser(source, baseOffset, name).parse();
 }
 

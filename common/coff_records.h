@@ -29,8 +29,13 @@ constexpr uint32_t STYP_OVERLAY = 0x4000;
 constexpr uint32_t STYP_ACCESS = 0x8000;
 
 // Section type numbers (Coff::sectionType).
-enum : uint8_t { SECTION_UNKNOWN = 0, SECTION_CODE = 1, SECTION_IDATA = 2,
-                 SECTION_UDATA = 3, SECTION_ROMDATA = 4 };
+enum : uint8_t {
+  SECTION_UNKNOWN = 0,
+  SECTION_CODE = 1,
+  SECTION_IDATA = 2,
+  SECTION_UDATA = 3,
+  SECTION_ROMDATA = 4
+};
 
 // Special section numbers of a symbol.
 constexpr int16_t N_UNDEF = 0;
@@ -61,8 +66,18 @@ constexpr uint16_t DT_ARY = 3;
 constexpr uint16_t LINENO_HASFCN = 0x0001;
 
 // Kinds of auxiliary symbol entries (Coff::auxKind, cAuxType).
-enum : int { AUX_NONE = 0, AUX_FILE = 1, AUX_SCN = 2, AUX_TAG = 3, AUX_EOS = 4, AUX_FCN = 5,
-             AUX_ARR = 6, AUX_EOBF = 7, AUX_BOBF = 8, AUX_VAR = 9 };
+enum : int {
+  AUX_NONE = 0,
+  AUX_FILE = 1,
+  AUX_SCN = 2,
+  AUX_TAG = 3,
+  AUX_EOS = 4,
+  AUX_FCN = 5,
+  AUX_ARR = 6,
+  AUX_EOBF = 7,
+  AUX_BOBF = 8,
+  AUX_VAR = 9
+};
 
 struct FileHeader {
   static constexpr uint32_t SIZE = 20;

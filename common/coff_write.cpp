@@ -25,8 +25,8 @@ class CoffWriter {
     const std::vector<std::string> sections = sectionsInWriteOrder(cCoff);
     if (!writeHeaders(sections) || !writeRawData(sections) ||
         !writeLists(sections, cCoff.cScnReloc, "' could not write reloc.") ||
-        !writeLists(sections, cCoff.cScnLineno, "' could not write lineinfo.") ||
-        !writeSymbols() || !writeStrings())
+        !writeLists(sections, cCoff.cScnLineno, "' could not write lineinfo.") || !writeSymbols() ||
+        !writeStrings())
       return 0;
     return 1;
   }

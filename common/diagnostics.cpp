@@ -7,8 +7,8 @@ namespace {
 DiagnosticState state;
 }
 
-void reportMessage(uint8_t severity, const std::string& context,
-                   const std::string& message, int fatal) {
+void reportMessage(uint8_t severity, const std::string& context, const std::string& message,
+                   int fatal) {
   if (severity == SEVERITY_WARNING) {
     ++state.warnings;
     if (!state.quiet) std::cerr << "Warning - ";

@@ -19,8 +19,8 @@ struct DiagnosticState {
 
 // Counts one diagnostic and, unless quiet, prints "Error - " or "Warning - "
 // followed by the message. A fatal report ends the program with code 255.
-void reportMessage(uint8_t severity, const std::string& context,
-                   const std::string& message, int fatal);
+void reportMessage(uint8_t severity, const std::string& context, const std::string& message,
+                   int fatal);
 
 // Prints the two summary lines and an empty line (unless quiet), then ends
 // the process. A requested 0 becomes 1 when an error was reported, so a run
@@ -31,8 +31,7 @@ void reportMessage(uint8_t severity, const std::string& context,
 // write it (texts, numbers; an 8-bit value prints as a character, so widen
 // it first). Keeps every message to one line at its call site.
 template <typename... Parts>
-void reportComposed(uint8_t severity, const std::string& context, int fatal,
-                    Parts&&... parts) {
+void reportComposed(uint8_t severity, const std::string& context, int fatal, Parts&&... parts) {
   std::ostringstream text;
   (text << ... << std::forward<Parts>(parts));
   reportMessage(severity, context, text.str(), fatal);

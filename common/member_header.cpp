@@ -13,7 +13,8 @@ template <size_t N>
 void setDecimalField(char (&field)[N], uint32_t value) {
   std::memset(field, 0, N);
   char text[16];
-  const size_t length = static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text);
+  const size_t length =
+      static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text);
   std::memcpy(field, text, std::min(length, N - 1));
 }
 

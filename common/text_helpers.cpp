@@ -24,7 +24,8 @@ uint32_t toUnsigned32(const char* text, int base) {
 
 uint32_t parseNumber(const std::string& text) {
   // The first character is not examined: "1x1F" reads as hexadecimal too.
-  if (text.size() >= 3 && (text[1] == 'x' || text[1] == 'X')) return toUnsigned32(text.c_str() + 2, 16);
+  if (text.size() >= 3 && (text[1] == 'x' || text[1] == 'X'))
+    return toUnsigned32(text.c_str() + 2, 16);
   return toUnsigned32(text.c_str(), 10);
 }
 

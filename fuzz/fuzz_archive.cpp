@@ -44,13 +44,15 @@ void checkRewrite(Archive& archive) {
   std::vector<uint8_t> written = qorfuzz::readBytes(archive.cName);
   std::unique_ptr<Archive> reread = Archive::make(archive.cName);
   if (!reread) qorfuzz::fail("a written library does not read back");
-  if (reread->cMembers.size() != archive.cMembers.size()) qorfuzz::fail("members lost in a rewrite");
+  if (reread->cMembers.size() != archive.cMembers.size())
+    qorfuzz::fail("members lost in a rewrite");
   for (size_t i = 0; i < archive.cMembers.size(); ++i) {
     std::string expected = archive.cMembers[i]->cName.substr(0, MemberHeader::MAX_NAME);
     if (reread->cMembers[i]->cName != expected) qorfuzz::fail("a member name changed in a rewrite");
   }
   if (reread->write() != 1) qorfuzz::fail("writing a library read back failed");
-  if (qorfuzz::readBytes(reread->cName) != written) qorfuzz::fail("writing a library again changes its bytes");
+  if (qorfuzz::readBytes(reread->cName) != written)
+    qorfuzz::fail("writing a library again changes its bytes");
 }
 
 }  // namespace

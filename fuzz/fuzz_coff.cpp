@@ -20,7 +20,8 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 FilePtr fileHolding(const uint8_t* data, size_t size) {
   FilePtr file(std::tmpfile());
   if (!file) qorfuzz::fail("no temporary file");
-  if (size != 0 && std::fwrite(data, 1, size, file.get()) != size) qorfuzz::fail("temporary file not written");
+  if (size != 0 && std::fwrite(data, 1, size, file.get()) != size)
+    qorfuzz::fail("temporary file not written");
   return file;
 }
 
@@ -29,10 +30,12 @@ std::vector<uint8_t> imageOf(Coff& object) {
   if (!file) qorfuzz::fail("no temporary file");
   if (object.write(file.get(), 0) != 1) qorfuzz::fail("writing an object failed");
   long length = std::ftell(file.get());
-  if (length != static_cast<long>(object.size())) qorfuzz::fail("size() differs from the bytes written");
+  if (length != static_cast<long>(object.size()))
+    qorfuzz::fail("size() differs from the bytes written");
   std::vector<uint8_t> image(static_cast<size_t>(length));
   std::rewind(file.get());
-  if (std::fread(image.data(), 1, image.size(), file.get()) != image.size()) qorfuzz::fail("image not read");
+  if (std::fread(image.data(), 1, image.size(), file.get()) != image.size())
+    qorfuzz::fail("image not read");
   return image;
 }
 

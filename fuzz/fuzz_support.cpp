@@ -98,9 +98,8 @@ std::string scratchPath(const std::string& name) {
 }
 
 std::string scratchFolder(const std::string& name, const std::vector<std::string>& subfolders) {
-  const std::filesystem::path folder =
-      std::filesystem::absolute(temporaryDirectory()) /
-      ("qorfuzz-" + std::to_string(getpid()) + "-" + name);
+  const std::filesystem::path folder = std::filesystem::absolute(temporaryDirectory()) /
+                                       ("qorfuzz-" + std::to_string(getpid()) + "-" + name);
   std::vector<std::string>& folders = scratchFolders();
   scratchFiles();
   removeScratchAtExit();

@@ -55,9 +55,9 @@ class ObjectMutator {
  private:
   // Values that sit on the edges of what the phases compute with.
   uint32_t value() {
-    static const uint32_t edges[] = {0, 1, 2, 0x7F, 0x80, 0xFF, 0x100, 0x1FF, 0x200, 0x3FF,
-                                     0x7FF, 0x800, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000,
-                                     0xFFFFFFFE, 0xFFFFFFFF};
+    static const uint32_t edges[] = {
+        0,     1,     2,     0x7F,   0x80,    0xFF,       0x100,      0x1FF,      0x200,
+        0x3FF, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFE, 0xFFFFFFFF};
     if (below(2) == 0) return edges[below(std::size(edges))];
     return below(3) == 0 ? static_cast<uint32_t>(cRandom()) : below(0x1000);
   }
@@ -72,8 +72,8 @@ class ObjectMutator {
   bool changeSection(Coff& object) {
     if (object.cScnHdr.empty()) return false;
     SectionHeader& header = pick(object.cScnHdr)->second;
-    static const uint32_t flags[] = {STYP_CODE,   STYP_IDATA,   STYP_UDATA,   STYP_ROMDATA,
-                                     STYP_ABS,    STYP_SHARED,  STYP_OVERLAY, STYP_ACCESS};
+    static const uint32_t flags[] = {STYP_CODE, STYP_IDATA,  STYP_UDATA,   STYP_ROMDATA,
+                                     STYP_ABS,  STYP_SHARED, STYP_OVERLAY, STYP_ACCESS};
     if (below(2) == 0) {
       header.s_flags ^= flags[below(std::size(flags))];
     } else {
@@ -133,14 +133,15 @@ class ObjectMutator {
     switch (below(5)) {
       case 0: symbol.n_value = value(); break;
       case 1:
-        symbol.n_scnum = static_cast<int16_t>(static_cast<int>(below(
-                             static_cast<uint32_t>(object.cScnNum.size()) + 4)) - 2);
+        symbol.n_scnum = static_cast<int16_t>(
+            static_cast<int>(below(static_cast<uint32_t>(object.cScnNum.size()) + 4)) - 2);
         break;
       case 2: symbol.n_sclass = classes[below(std::size(classes))]; break;
       case 3: symbol.n_type = static_cast<uint16_t>(value()); break;
       default: {
         // Another symbol's name: two definitions, or a reference met.
-        const SymbolEntry& other = object.cSymTbl[below(static_cast<uint32_t>(object.cSymTbl.size()))];
+        const SymbolEntry& other =
+            object.cSymTbl[below(static_cast<uint32_t>(object.cSymTbl.size()))];
         symbol._n_name = other._n_name;
         break;
       }
@@ -164,9 +165,9 @@ class ObjectMutator {
 
   // To a name the other inputs or the linker itself use, so that parts meet.
   bool renameSection(Coff& object) {
-    static const char* const names[] = {"text", "idat", "udat", "romd", "ovl", "STARTUP",
-                                        "RESET", "BANK1", "CONFIG", ".cinit", ".stack",
-                                        "idat_i", "libcode", "initialised_table", "x"};
+    static const char* const names[] = {
+        "text",   "idat",   "udat",   "romd",   "ovl",     "STARTUP",           "RESET", "BANK1",
+        "CONFIG", ".cinit", ".stack", "idat_i", "libcode", "initialised_table", "x"};
     if (object.cScnNum.empty()) return false;
     const auto number = pick(object.cScnNum);
     const std::string from = number->second;
@@ -176,7 +177,8 @@ class ObjectMutator {
     if (to.size() > 8) {
       int offset = 4;
       if (!object.cStrTbl.empty())
-        offset = object.cStrTbl.rbegin()->first + static_cast<int>(object.cStrTbl.rbegin()->second.size()) + 1;
+        offset = object.cStrTbl.rbegin()->first +
+                 static_cast<int>(object.cStrTbl.rbegin()->second.size()) + 1;
       object.cStrTbl[offset] = to;
     }
     Coff::setName(header, object.cStrTbl, to);
@@ -228,7 +230,8 @@ inline bool mutateFile(std::string& bytes, bool isLibrary, ObjectMutator& mutato
     }
     std::unique_ptr<Archive> library = Archive::make(path);
     if (!library || library->cMembers.empty()) return;
-    Coff& member = *library->cMembers[mutator.below(static_cast<uint32_t>(library->cMembers.size()))];
+    Coff& member =
+        *library->cMembers[mutator.below(static_cast<uint32_t>(library->cMembers.size()))];
     if (!mutator.mutate(member)) return;
     member.layout();
     library->cName = path;

@@ -27,7 +27,17 @@ using qortest::ObjectBuilder;
 // relocations name.
 enum Section : int16_t { STARTUP = 1, TEXT, IDATA, UDATA, ROMDATA, OVERLAY, SPECIAL, LONG_NAMED };
 // ".file" and "main" have an auxiliary entry each.
-enum Symbol : uint32_t { FILE_SYM = 0, MAIN = 2, VAR = 4, TABLE, HELPER, LIBFN, CINIT, COUNT, STACK };
+enum Symbol : uint32_t {
+  FILE_SYM = 0,
+  MAIN = 2,
+  VAR = 4,
+  TABLE,
+  HELPER,
+  LIBFN,
+  CINIT,
+  COUNT,
+  STACK
+};
 
 struct Family {
   ProcessorCode processor;
@@ -44,24 +54,25 @@ std::vector<Family> families() {
     switch (family.core) {
       case CORE_ZARN:
         family.startup = "RESET";
-        family.relocs = {{RELOCT_CALL, HELPER}, {RELOCT_GOTO, MAIN}, {RELOCT_PAGESEL, HELPER},
-                         {RELOCT_BANKSEL, VAR}, {RELOCT_F, VAR},     {RELOCT_LOW, TABLE},
+        family.relocs = {{RELOCT_CALL, HELPER}, {RELOCT_GOTO, MAIN},  {RELOCT_PAGESEL, HELPER},
+                         {RELOCT_BANKSEL, VAR}, {RELOCT_F, VAR},      {RELOCT_LOW, TABLE},
                          {RELOCT_HIGH, TABLE},  {RELOCT_CALL, LIBFN}, {RELOCT_TRIS, VAR}};
         break;
       case CORE_VESK:
         family.hasStack = true;
-        family.relocs = {{RELOCT_CALL, HELPER},   {RELOCT_GOTO, MAIN},     {RELOCT_PAGESEL, HELPER},
-                         {RELOCT_BANKSEL, VAR},   {RELOCT_IBANKSEL, VAR},  {RELOCT_F, VAR},
-                         {RELOCT_LOW, TABLE},     {RELOCT_HIGH, TABLE},    {RELOCT_CALL, LIBFN},
-                         {RELOCT_ALL, STACK},     {RELOCT_PAGESEL_BITS, LIBFN},
-                         {RELOCT_PAGESEL_WREG, MAIN}, {RELOCT_LOW, CINIT}};
+        family.relocs = {
+            {RELOCT_CALL, HELPER}, {RELOCT_GOTO, MAIN},          {RELOCT_PAGESEL, HELPER},
+            {RELOCT_BANKSEL, VAR}, {RELOCT_IBANKSEL, VAR},       {RELOCT_F, VAR},
+            {RELOCT_LOW, TABLE},   {RELOCT_HIGH, TABLE},         {RELOCT_CALL, LIBFN},
+            {RELOCT_ALL, STACK},   {RELOCT_PAGESEL_BITS, LIBFN}, {RELOCT_PAGESEL_WREG, MAIN},
+            {RELOCT_LOW, CINIT}};
         break;
       case CORE_MIREL:
         family.hasStack = true;
-        family.relocs = {{RELOCT_CALL, HELPER},  {RELOCT_GOTO, MAIN},  {RELOCT_PAGESEL, HELPER},
-                         {RELOCT_BANKSEL, VAR},  {RELOCT_MOVLB, VAR},  {RELOCT_MOVLR, VAR},
-                         {RELOCT_F, VAR},        {RELOCT_P, VAR},      {RELOCT_LOW, TABLE},
-                         {RELOCT_HIGH, TABLE},   {RELOCT_CALL, LIBFN}, {RELOCT_ALL, STACK},
+        family.relocs = {{RELOCT_CALL, HELPER}, {RELOCT_GOTO, MAIN},  {RELOCT_PAGESEL, HELPER},
+                         {RELOCT_BANKSEL, VAR}, {RELOCT_MOVLB, VAR},  {RELOCT_MOVLR, VAR},
+                         {RELOCT_F, VAR},       {RELOCT_P, VAR},      {RELOCT_LOW, TABLE},
+                         {RELOCT_HIGH, TABLE},  {RELOCT_CALL, LIBFN}, {RELOCT_ALL, STACK},
                          {RELOCT_LOW, CINIT}};
         break;
       default:
@@ -224,7 +235,8 @@ void writeExampleSeeds(const std::filesystem::path& folder, const std::filesyste
     if (main.empty() || io.empty() || library.empty()) continue;
     const std::string name = "example-" + family + "-";
     writeSeed(folder, name + "all", qorfuzz::joinLinkInput(index, {main, io, library}));
-    writeSeed(folder, name + "main-and-library", qorfuzz::joinLinkInput(index, {main, "", library}));
+    writeSeed(folder, name + "main-and-library",
+              qorfuzz::joinLinkInput(index, {main, "", library}));
   }
 }
 

@@ -74,46 +74,56 @@ struct Directory {
   static constexpr std::size_t PROCESSOR_CAPACITY = 8;
   static constexpr std::size_t SPARE_SIZE = 42;
 
-  uint16_t Index[COD_INDEX_ENTRIES] = {};     // 0: block of each 512-byte stretch, 0 none
-  uint8_t SourceLen = 0;                       // 256
-  char Source[SOURCE_CAPACITY] = {};           // 257: name of the COD file (directory 0)
-  uint8_t DateLen = 0;                         // 320
-  char Date[DATE_CAPACITY] = {};               // 321: "%d%b%y"
-  uint16_t Time = 0;                           // 328: hhmm as a decimal number
-  uint8_t VersionLen = 0;                      // 330
-  char Version[VERSION_CAPACITY] = {};         // 331
-  uint8_t CompilerLen = 0;                     // 350
-  char Compiler[COMPILER_CAPACITY] = {};       // 351
-  uint8_t NoticeLen = 0;                       // 362
-  char Notice[NOTICE_CAPACITY] = {};           // 363
-  uint16_t SymTab = 0;                         // 426: symbol table (directory 0)
-  uint16_t SymEnd = 0;                         // 428
-  uint16_t NamTab = 0;                         // 430: source name table (directory 0)
-  uint16_t NamEnd = 0;                         // 432
-  uint16_t LineTab = 0;                        // 434: this window's line information
-  uint16_t LineEnd = 0;                        // 436
-  uint8_t AddrSize = 0;                        // 438
-  uint16_t HighAddr = 0;                       // 439: window number
-  uint16_t NextDir = 0;                        // 441: next directory, 0 in the last
-  uint16_t MemMapOfs = 0;                      // 443: this window's memory map
-  uint16_t MemMapEnd = 0;                      // 445
-  uint16_t LocalVars = 0;                      // 447: local groups (directory 0)
-  uint16_t LocalEnd = 0;                       // 449
-  uint16_t CodType = 1;                        // 451
-  uint8_t ProcessorLen = 0;                    // 453
-  char Processor[PROCESSOR_CAPACITY] = {};     // 454: device model name (directory 0)
-  uint16_t LSymTab = 0;                        // 462: long symbols (directory 0)
-  uint16_t LSymEnd = 0;                        // 464
-  uint16_t MessTab = 0;                        // 466: debug messages (directory 0)
-  uint16_t MessEnd = 0;                        // 468
-  uint8_t Spare[SPARE_SIZE] = {};              // 470
+  uint16_t Index[COD_INDEX_ENTRIES] = {};   // 0: block of each 512-byte stretch, 0 none
+  uint8_t SourceLen = 0;                    // 256
+  char Source[SOURCE_CAPACITY] = {};        // 257: name of the COD file (directory 0)
+  uint8_t DateLen = 0;                      // 320
+  char Date[DATE_CAPACITY] = {};            // 321: "%d%b%y"
+  uint16_t Time = 0;                        // 328: hhmm as a decimal number
+  uint8_t VersionLen = 0;                   // 330
+  char Version[VERSION_CAPACITY] = {};      // 331
+  uint8_t CompilerLen = 0;                  // 350
+  char Compiler[COMPILER_CAPACITY] = {};    // 351
+  uint8_t NoticeLen = 0;                    // 362
+  char Notice[NOTICE_CAPACITY] = {};        // 363
+  uint16_t SymTab = 0;                      // 426: symbol table (directory 0)
+  uint16_t SymEnd = 0;                      // 428
+  uint16_t NamTab = 0;                      // 430: source name table (directory 0)
+  uint16_t NamEnd = 0;                      // 432
+  uint16_t LineTab = 0;                     // 434: this window's line information
+  uint16_t LineEnd = 0;                     // 436
+  uint8_t AddrSize = 0;                     // 438
+  uint16_t HighAddr = 0;                    // 439: window number
+  uint16_t NextDir = 0;                     // 441: next directory, 0 in the last
+  uint16_t MemMapOfs = 0;                   // 443: this window's memory map
+  uint16_t MemMapEnd = 0;                   // 445
+  uint16_t LocalVars = 0;                   // 447: local groups (directory 0)
+  uint16_t LocalEnd = 0;                    // 449
+  uint16_t CodType = 1;                     // 451
+  uint8_t ProcessorLen = 0;                 // 453
+  char Processor[PROCESSOR_CAPACITY] = {};  // 454: device model name (directory 0)
+  uint16_t LSymTab = 0;                     // 462: long symbols (directory 0)
+  uint16_t LSymEnd = 0;                     // 464
+  uint16_t MessTab = 0;                     // 466: debug messages (directory 0)
+  uint16_t MessEnd = 0;                     // 468
+  uint8_t Spare[SPARE_SIZE] = {};           // 470
 
-  void setSource(const std::string& text) { setCountedText(SourceLen, Source, SOURCE_CAPACITY, text); }
+  void setSource(const std::string& text) {
+    setCountedText(SourceLen, Source, SOURCE_CAPACITY, text);
+  }
   void setDate(const std::string& text) { setCountedText(DateLen, Date, DATE_CAPACITY, text); }
-  void setVersion(const std::string& text) { setCountedText(VersionLen, Version, VERSION_CAPACITY, text); }
-  void setCompiler(const std::string& text) { setCountedText(CompilerLen, Compiler, COMPILER_CAPACITY, text); }
-  void setNotice(const std::string& text) { setCountedText(NoticeLen, Notice, NOTICE_CAPACITY, text); }
-  void setProcessor(const std::string& text) { setCountedText(ProcessorLen, Processor, PROCESSOR_CAPACITY, text); }
+  void setVersion(const std::string& text) {
+    setCountedText(VersionLen, Version, VERSION_CAPACITY, text);
+  }
+  void setCompiler(const std::string& text) {
+    setCountedText(CompilerLen, Compiler, COMPILER_CAPACITY, text);
+  }
+  void setNotice(const std::string& text) {
+    setCountedText(NoticeLen, Notice, NOTICE_CAPACITY, text);
+  }
+  void setProcessor(const std::string& text) {
+    setCountedText(ProcessorLen, Processor, PROCESSOR_CAPACITY, text);
+  }
   std::string source() const { return countedText(SourceLen, Source, SOURCE_CAPACITY); }
   std::string date() const { return countedText(DateLen, Date, DATE_CAPACITY); }
   std::string version() const { return countedText(VersionLen, Version, VERSION_CAPACITY); }
@@ -132,10 +142,10 @@ struct Symbol {
   static constexpr std::size_t SIZE = 16;
   static constexpr std::size_t NAME_CAPACITY = 12;
 
-  uint8_t NameLen = 0;                  // 0
-  char Name[NAME_CAPACITY] = {};        // 1
-  uint8_t SymbolType = 0;               // 13: a symbol type code
-  uint16_t SymbolValue = 0;             // 14
+  uint8_t NameLen = 0;            // 0
+  char Name[NAME_CAPACITY] = {};  // 1
+  uint8_t SymbolType = 0;         // 13: a symbol type code
+  uint16_t SymbolValue = 0;       // 14
 
   Symbol() = default;
   // The name is cut to 12 characters.
@@ -154,8 +164,8 @@ struct SourceName {
   static constexpr std::size_t NAME_CAPACITY = 63;
   static constexpr std::size_t NAME_LIMIT = 62;
 
-  uint8_t FileNameLen = 0;              // 0
-  char FileName[NAME_CAPACITY] = {};    // 1
+  uint8_t FileNameLen = 0;            // 0
+  char FileName[NAME_CAPACITY] = {};  // 1
 
   SourceName() = default;
   // The name is cut to 62 characters.
@@ -271,7 +281,7 @@ struct CodBlockCounts {
   uint32_t sourceName = 0;
   uint32_t lineInfo = 0;  // over all directories
   uint32_t localGroup = 0;
-  uint32_t memMap = 0;    // over all directories
+  uint32_t memMap = 0;  // over all directories
   uint32_t longSymbol = 0;
   uint32_t debug = 0;
 

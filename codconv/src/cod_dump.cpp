@@ -19,7 +19,8 @@ void Directory::dump(std::ostream& out) const {
   out << "Directory: HighAddr=" << HighAddr << " NextDir=" << NextDir << " CodType=" << CodType
       << " AddrSize=" << static_cast<int>(AddrSize) << "\n"
       << "  Source='" << source() << "' Date='" << date() << "' Time=" << Time << "\n"
-      << "  Version='" << version() << "' Compiler='" << compiler() << "' Processor='" << processor() << "'\n"
+      << "  Version='" << version() << "' Compiler='" << compiler() << "' Processor='"
+      << processor() << "'\n"
       << "  Notice='" << notice() << "'\n"
       << "  SymTab=" << SymTab << "-" << SymEnd << " NamTab=" << NamTab << "-" << NamEnd
       << " LineTab=" << LineTab << "-" << LineEnd << " MemMap=" << MemMapOfs << "-" << MemMapEnd
@@ -32,14 +33,15 @@ void Directory::dump(std::ostream& out) const {
 }
 
 void Symbol::dump(std::ostream& out) const {
-  out << "Symbol: '" << name() << "' value=" << hex(SymbolValue, 4) << codSymbolTypeText(SymbolType) << "\n";
+  out << "Symbol: '" << name() << "' value=" << hex(SymbolValue, 4) << codSymbolTypeText(SymbolType)
+      << "\n";
 }
 
 void SourceName::dump(std::ostream& out) const { out << "SourceName: '" << fileName() << "'\n"; }
 
 void LineInfo::dump(std::ostream& out) const {
-  out << "LineInfo: file=" << static_cast<int>(FileNum) << " flags=" << hex(Flags, 2) << " line=" << Line
-      << " address=" << hex(CodeAddress, 4) << "\n";
+  out << "LineInfo: file=" << static_cast<int>(FileNum) << " flags=" << hex(Flags, 2)
+      << " line=" << Line << " address=" << hex(CodeAddress, 4) << "\n";
 }
 
 void MemoryMap::dump(std::ostream& out) const {
@@ -85,7 +87,8 @@ void Cod::dump(std::ostream& out) const {
 }
 
 bool Cod::operator==(const Cod& other) const {
-  return cDirectory == other.cDirectory && cSymbol == other.cSymbol && cSourceName == other.cSourceName &&
-         cLineInfo == other.cLineInfo && cMemoryMap == other.cMemoryMap && cLongSymbol == other.cLongSymbol &&
+  return cDirectory == other.cDirectory && cSymbol == other.cSymbol &&
+         cSourceName == other.cSourceName && cLineInfo == other.cLineInfo &&
+         cMemoryMap == other.cMemoryMap && cLongSymbol == other.cLongSymbol &&
          cLocalGroup == other.cLocalGroup && cDebugMsg == other.cDebugMsg && cCode == other.cCode;
 }

@@ -65,7 +65,8 @@ void stampDateAndTime(Directory& directory) {
 }  // namespace
 
 uint32_t CodBlockCounts::total() const {
-  return directory + rawData + symbol + sourceName + lineInfo + localGroup + memMap + longSymbol + debug;
+  return directory + rawData + symbol + sourceName + lineInfo + localGroup + memMap + longSymbol +
+         debug;
 }
 
 CodBlockCounts Cod::blockCounts() const {
@@ -74,9 +75,12 @@ CodBlockCounts Cod::blockCounts() const {
   for (const auto& blocks : cCode) counts.rawData += static_cast<uint32_t>(blocks.size());
   counts.symbol = ceilDiv(cSymbol.size(), COD_BLOCK_SIZE / Symbol::SIZE);
   counts.sourceName = ceilDiv(cSourceName.size(), COD_BLOCK_SIZE / SourceName::SIZE);
-  for (const auto& lines : cLineInfo) counts.lineInfo += ceilDiv(lines.size(), COD_BLOCK_SIZE / LineInfo::SIZE);
-  counts.localGroup = ceilDiv(localGroupRecords(cLocalGroup), COD_BLOCK_SIZE / LocalGroup::RECORD_SIZE);
-  for (const auto& map : cMemoryMap) counts.memMap += ceilDiv(map.size(), COD_BLOCK_SIZE / MemoryMap::SIZE);
+  for (const auto& lines : cLineInfo)
+    counts.lineInfo += ceilDiv(lines.size(), COD_BLOCK_SIZE / LineInfo::SIZE);
+  counts.localGroup =
+      ceilDiv(localGroupRecords(cLocalGroup), COD_BLOCK_SIZE / LocalGroup::RECORD_SIZE);
+  for (const auto& map : cMemoryMap)
+    counts.memMap += ceilDiv(map.size(), COD_BLOCK_SIZE / MemoryMap::SIZE);
   counts.longSymbol = countVariableBlocks(cLongSymbol);
   counts.debug = countVariableBlocks(cDebugMsg);
   return counts;

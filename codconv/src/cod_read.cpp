@@ -7,8 +7,8 @@
 #include <set>
 
 #include "bounded_reader.h"
-#include "cod.h"
 #include "byte_order.h"
+#include "cod.h"
 #include "diagnostics.h"
 
 namespace {
@@ -28,7 +28,8 @@ class BlockReader {
   // that limit mean tables that overlap, and the read is refused: damaged
   // pointers cannot multiply the work or the memory, however large the file.
   bool read(uint32_t number, Block& block) {
-    if (number >= cBlockCount || cReads >= std::min<uint64_t>(cBlockCount, COD_MAX_BLOCKS)) return false;
+    if (number >= cBlockCount || cReads >= std::min<uint64_t>(cBlockCount, COD_MAX_BLOCKS))
+      return false;
     ++cReads;
     return cSource.read(uint64_t{number} * COD_BLOCK_SIZE, COD_BLOCK_SIZE, block.data());
   }
@@ -117,7 +118,8 @@ bool takeLocalGroups(const Block& block, std::list<LocalGroup>& out) {
 }
 
 void reportBadFile(const std::string& fileName, const std::string& what) {
-  reportMessage(SEVERITY_ERROR, MAKE_CONTEXT, "Cod file '" + fileName + "'" + "' does not have " + what, 0);
+  reportMessage(SEVERITY_ERROR, MAKE_CONTEXT,
+                "Cod file '" + fileName + "'" + "' does not have " + what, 0);
 }
 
 // Block 0 and every directory that NextDir leads to; a chain that leaves
@@ -160,16 +162,19 @@ bool readTables(BlockReader& reader, const std::string& fileName, Cod& cod) {
     return ok;
   };
   const Directory& first = cod.cDirectory[0];
-  if (!sound(readRecords(reader, first.SymTab, first.SymEnd, cod.cSymbol, isEmptySymbol), "a proper symbol table.") ||
+  if (!sound(readRecords(reader, first.SymTab, first.SymEnd, cod.cSymbol, isEmptySymbol),
+             "a proper symbol table.") ||
       !sound(readRecords(reader, first.NamTab, first.NamEnd, cod.cSourceName, isEmptySourceName),
              "a proper name table.")) {
     return false;
   }
   for (std::size_t k = 0; k < cod.cDirectory.size(); ++k) {
     const Directory& directory = cod.cDirectory[k];
-    if (!sound(readRecords(reader, directory.LineTab, directory.LineEnd, cod.cLineInfo[k], isEmptyLineInfo),
+    if (!sound(readRecords(reader, directory.LineTab, directory.LineEnd, cod.cLineInfo[k],
+                           isEmptyLineInfo),
                "a proper line info table.") ||
-        !sound(readRecords(reader, directory.MemMapOfs, directory.MemMapEnd, cod.cMemoryMap[k], isEmptyMemoryMap),
+        !sound(readRecords(reader, directory.MemMapOfs, directory.MemMapEnd, cod.cMemoryMap[k],
+                           isEmptyMemoryMap),
                "a proper memory map table.")) {
       return false;
     }
@@ -206,7 +211,8 @@ bool readCode(BlockReader& reader, const std::string& fileName, Cod& cod) {
 std::unique_ptr<Cod> Cod::make(const std::string& fileName) {
   BlockReader reader(fileName);
   if (!reader.isOpen()) {
-    reportMessage(SEVERITY_ERROR, MAKE_CONTEXT, "Could not open Cod file '" + fileName + "' for reading.", 0);
+    reportMessage(SEVERITY_ERROR, MAKE_CONTEXT,
+                  "Could not open Cod file '" + fileName + "' for reading.", 0);
     return nullptr;
   }
   auto cod = std::make_unique<Cod>();

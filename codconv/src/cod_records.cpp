@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cod.h"
 #include "byte_order.h"
+#include "cod.h"
 
 void setCountedText(uint8_t& length, char* field, std::size_t capacity, const std::string& text) {
   std::size_t kept = std::min(text.size(), capacity);
@@ -33,12 +33,14 @@ constexpr std::size_t DIR_LSYM_TAB = 462;
 constexpr std::size_t DIR_SPARE = 470;
 
 // A counted text field: its length byte at `offset`, the characters after it.
-void packText(uint8_t* out, std::size_t offset, uint8_t length, const char* field, std::size_t capacity) {
+void packText(uint8_t* out, std::size_t offset, uint8_t length, const char* field,
+              std::size_t capacity) {
   out[offset] = length;
   std::memcpy(out + offset + 1, field, capacity);
 }
 
-void unpackText(const uint8_t* in, std::size_t offset, uint8_t& length, char* field, std::size_t capacity) {
+void unpackText(const uint8_t* in, std::size_t offset, uint8_t& length, char* field,
+                std::size_t capacity) {
   length = in[offset];
   std::memcpy(field, in + offset + 1, capacity);
 }
@@ -71,7 +73,8 @@ void Directory::pack(uint8_t* out) const {
   packText(out, DIR_NOTICE_LEN, NoticeLen, Notice, NOTICE_CAPACITY);
   packWords(out, DIR_SYM_TAB, {SymTab, SymEnd, NamTab, NamEnd, LineTab, LineEnd});
   out[DIR_ADDR_SIZE] = AddrSize;
-  packWords(out, DIR_HIGH_ADDR, {HighAddr, NextDir, MemMapOfs, MemMapEnd, LocalVars, LocalEnd, CodType});
+  packWords(out, DIR_HIGH_ADDR,
+            {HighAddr, NextDir, MemMapOfs, MemMapEnd, LocalVars, LocalEnd, CodType});
   packText(out, DIR_PROCESSOR_LEN, ProcessorLen, Processor, PROCESSOR_CAPACITY);
   packWords(out, DIR_LSYM_TAB, {LSymTab, LSymEnd, MessTab, MessEnd});
   std::memcpy(out + DIR_SPARE, Spare, SPARE_SIZE);
@@ -86,17 +89,20 @@ Directory Directory::unpack(const uint8_t* in) {
   unpackText(in, DIR_VERSION_LEN, d.VersionLen, d.Version, VERSION_CAPACITY);
   unpackText(in, DIR_COMPILER_LEN, d.CompilerLen, d.Compiler, COMPILER_CAPACITY);
   unpackText(in, DIR_NOTICE_LEN, d.NoticeLen, d.Notice, NOTICE_CAPACITY);
-  unpackWords(in, DIR_SYM_TAB, {&d.SymTab, &d.SymEnd, &d.NamTab, &d.NamEnd, &d.LineTab, &d.LineEnd});
+  unpackWords(in, DIR_SYM_TAB,
+              {&d.SymTab, &d.SymEnd, &d.NamTab, &d.NamEnd, &d.LineTab, &d.LineEnd});
   d.AddrSize = in[DIR_ADDR_SIZE];
-  unpackWords(in, DIR_HIGH_ADDR,
-              {&d.HighAddr, &d.NextDir, &d.MemMapOfs, &d.MemMapEnd, &d.LocalVars, &d.LocalEnd, &d.CodType});
+  unpackWords(
+      in, DIR_HIGH_ADDR,
+      {&d.HighAddr, &d.NextDir, &d.MemMapOfs, &d.MemMapEnd, &d.LocalVars, &d.LocalEnd, &d.CodType});
   unpackText(in, DIR_PROCESSOR_LEN, d.ProcessorLen, d.Processor, PROCESSOR_CAPACITY);
   unpackWords(in, DIR_LSYM_TAB, {&d.LSymTab, &d.LSymEnd, &d.MessTab, &d.MessEnd});
   std::memcpy(d.Spare, in + DIR_SPARE, SPARE_SIZE);
   return d;
 }
 
-Symbol::Symbol(const std::string& name, uint8_t type, uint16_t value) : SymbolType(type), SymbolValue(value) {
+Symbol::Symbol(const std::string& name, uint8_t type, uint16_t value)
+    : SymbolType(type), SymbolValue(value) {
   setCountedText(NameLen, Name, NAME_CAPACITY, name);
 }
 
@@ -119,7 +125,9 @@ SourceName::SourceName(const std::string& fileName) {
   setCountedText(FileNameLen, FileName, NAME_LIMIT, fileName);
 }
 
-void SourceName::pack(uint8_t* out) const { packText(out, 0, FileNameLen, FileName, NAME_CAPACITY); }
+void SourceName::pack(uint8_t* out) const {
+  packText(out, 0, FileNameLen, FileName, NAME_CAPACITY);
+}
 
 SourceName SourceName::unpack(const uint8_t* in) {
   SourceName s;
@@ -165,7 +173,8 @@ void LocalGroup::packHeader(uint8_t* out) const {
 }
 
 bool LocalGroup::isHeader(const uint8_t* in) {
-  return in[0] == LOCAL_GROUP_MARK_LEN && std::memcmp(in + 1, LOCAL_GROUP_MARK, LOCAL_GROUP_MARK_LEN) == 0;
+  return in[0] == LOCAL_GROUP_MARK_LEN &&
+         std::memcmp(in + 1, LOCAL_GROUP_MARK, LOCAL_GROUP_MARK_LEN) == 0;
 }
 
 DebugMsg::DebugMsg(uint32_t address, char type, const std::string& message)

@@ -7,16 +7,17 @@ namespace {
 
 // The fifteen function-shape names "<prefix><result>_<argument>", results
 // in the outer order, arguments in the inner order.
-#define COD_FUNCTION_SHAPES(prefix)                                                          \
-  prefix "void_none", prefix "void_byte", prefix "void_twobyte", prefix "void_long",        \
-      prefix "void_undef", prefix "int_none", prefix "int_byte", prefix "int_twobyte",      \
-      prefix "int_long", prefix "int_undef", prefix "long_none", prefix "long_byte",        \
+#define COD_FUNCTION_SHAPES(prefix)                                                    \
+  prefix "void_none", prefix "void_byte", prefix "void_twobyte", prefix "void_long",   \
+      prefix "void_undef", prefix "int_none", prefix "int_byte", prefix "int_twobyte", \
+      prefix "int_long", prefix "int_undef", prefix "long_none", prefix "long_byte",   \
       prefix "long_twobyte", prefix "long_long", prefix "long_undef"
 
 constexpr std::array<const char*, COD_SYMBOL_TYPE_COUNT> SYMBOL_TYPE_NAMES = {
     // 0-15
-    "a_reg", "x_reg", "c_short", "c_long", "c_ushort", "c_ulong", "c_pointer", "c_upointer", "table",
-    "m_byte", "m_boolean", "m_index", "byte_array", "u_byte_array", "word_array", "u_word_array",
+    "a_reg", "x_reg", "c_short", "c_long", "c_ushort", "c_ulong", "c_pointer", "c_upointer",
+    "table", "m_byte", "m_boolean", "m_index", "byte_array", "u_byte_array", "word_array",
+    "u_word_array",
     // 16-30, 31-45
     COD_FUNCTION_SHAPES("func_"), COD_FUNCTION_SHAPES("pfun_"),
     // 46-60

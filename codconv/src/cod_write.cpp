@@ -3,8 +3,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "cod.h"
 #include "byte_order.h"
+#include "cod.h"
 #include "diagnostics.h"
 #include "qassert.h"
 #include "replacement_file.h"
@@ -97,8 +97,8 @@ void Cod::writeDebugMsgs(const std::list<DebugMsg>& messages, std::list<Block>& 
   packer.finish();
 }
 
-int Cod::writeBlockList(std::ostream& file, const std::string& fileName, const std::list<Block>& blocks,
-                        const std::string& kind) {
+int Cod::writeBlockList(std::ostream& file, const std::string& fileName,
+                        const std::list<Block>& blocks, const std::string& kind) {
   for (const Block& block : blocks) {
     file.write(reinterpret_cast<const char*>(block.data()), COD_BLOCK_SIZE);
     // Flushing each block lets a full disk show up under the kind of block
@@ -126,7 +126,8 @@ int Cod::write(const std::string& fileName) {
   std::ofstream file;
   if (output.prepare(fileName)) file.open(output.writeName(), std::ios::binary | std::ios::trunc);
   if (!file.is_open()) {
-    reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
+    reportMessage(SEVERITY_ERROR, "Cod::write()",
+                  "Could not open Cod file '" + fileName + "' for writing.", 0);
     return 0;
   }
   int written = writeAllBlocks(file, fileName);
@@ -138,7 +139,8 @@ int Cod::write(const std::string& fileName) {
   }
   if (!written) return 0;
   if (!output.commit()) {
-    reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not open Cod file '" + fileName + "' for writing.", 0);
+    reportMessage(SEVERITY_ERROR, "Cod::write()",
+                  "Could not open Cod file '" + fileName + "' for writing.", 0);
     return 0;
   }
   return 1;
@@ -158,7 +160,8 @@ int Cod::writeAllBlocks(std::ostream& file, const std::string& fileName) const {
   }
   file.flush();
   if (!file) {
-    reportMessage(SEVERITY_ERROR, "Cod::write()", "Could not write directory in Cod file '" + fileName + "'.", 0);
+    reportMessage(SEVERITY_ERROR, "Cod::write()",
+                  "Could not write directory in Cod file '" + fileName + "'.", 0);
     return 0;
   }
 

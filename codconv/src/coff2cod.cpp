@@ -67,8 +67,7 @@ void Coff2Cod::buildLineMap(const Coff& coff) {
       for (const auto& [lineNumber, entries] : byLine) {
         for (const LstLine& entry : entries) {
           std::cout << "   srcndx=" << srcndx << ",  linenum=" << lineNumber
-                    << ",  secName=" << entry.secName << ",  paddr=" << entry.l_paddr
-                    << std::endl;
+                    << ",  secName=" << entry.secName << ",  paddr=" << entry.l_paddr << std::endl;
         }
       }
     }
@@ -149,7 +148,8 @@ void Coff2Cod::createSymbols(const Coff& coff) {
     if (name.empty()) {
       continue;
     }
-    cSymbol.push_back(Symbol(name, static_cast<uint8_t>(type), static_cast<uint16_t>(entry.n_value)));
+    cSymbol.push_back(
+        Symbol(name, static_cast<uint8_t>(type), static_cast<uint16_t>(entry.n_value)));
     cLongSymbol.push_back(LongSymbol(name, type, entry.n_value));
   }
 }

@@ -96,8 +96,8 @@ class Coff2Cod : public Cod {
   template <class Answer>
   auto withScanIndex(const Coff& coff, Answer answer) const;
   int skipToMark(const Coff& coff, std::size_t& position, uint8_t mark) const;
-  void listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t fileNum,
-                      uint32_t lineNumber, const std::string& fileName, SecondWord& secondWord);
+  void listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t fileNum, uint32_t lineNumber,
+                      const std::string& fileName, SecondWord& secondWord);
   void appendCodeLineInfo(const LineInfo& info, uint32_t wordAddress);
   ProgramWords readProgramWords(const Coff& coff, const LstLine& entry) const;
   std::string disassemble(uint32_t wordAddress, const ProgramWords& words,

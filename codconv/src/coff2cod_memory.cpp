@@ -94,8 +94,8 @@ int Coff2Cod::copySectionBytes(const Coff& coff, const std::string& name, uint32
   const uint64_t first = static_cast<uint64_t>(cBytesPerWord) * address;
   const uint64_t last = first + data.size() - 1;
   if (last > kLastByteAddress) {
-    reportError("Coff2Cod::createRawDataAndMemoryMap()", "Coff file '", coff.cName, "', section '", name,
-                "' lies beyond the addresses a COD file can hold.");
+    reportError("Coff2Cod::createRawDataAndMemoryMap()", "Coff file '", coff.cName, "', section '",
+                name, "' lies beyond the addresses a COD file can hold.");
     return 0;
   }
   uint64_t position = first;

@@ -5,7 +5,8 @@
 
 #include "command_switch.h"
 
-const char* const kCodUsageText = "Usage: qortav [-n, /n <listingPageLength>] [-d, /d] [-q, /q] <coffFile>";
+const char* const kCodUsageText =
+    "Usage: qortav [-n, /n <listingPageLength>] [-d, /d] [-q, /q] <coffFile>";
 
 namespace {
 
@@ -54,11 +55,8 @@ int parseCommandLine(int argc, const char* const* argv, CodOptions& options, std
         options.pageLength = parsePageLength(argv[++i]);
         options.pageLengthGiven = true;
         break;
-      case 'd':
-        options.noListing = true;
-        break;
-      case 'q':
-        break;  // quiet mode is set at start-up
+      case 'd': options.noListing = true; break;
+      case 'q': break;  // quiet mode is set at start-up
       default:
         if (haveFile) {
           message = kCodUsageText;

@@ -44,23 +44,20 @@ int Coff2Cod::hasInclude(const Coff& coff, std::size_t start, uint32_t line) con
   if (trace) {
     std::cout << "Coff2Cod::hasInclude() - index=" << start << " line=" << line << std::endl;
   }
-  const std::size_t found = withScanIndex(coff, [&](const ListingScanIndex& index) {
-    return index.includedFile(coff, start, line);
-  });
+  const std::size_t found = withScanIndex(
+      coff, [&](const ListingScanIndex& index) { return index.includedFile(coff, start, line); });
   if (found == ListingScanIndex::NONE) {
     return 0;
   }
   if (trace) {
-    std::cout << "Coff2Cod::hasInclude() - found index=" << found << " line=" << line
-              << std::endl;
+    std::cout << "Coff2Cod::hasInclude() - found index=" << found << " line=" << line << std::endl;
   }
   return 1;
 }
 
 void Coff2Cod::updateListState(const Coff& coff, std::size_t start, uint32_t line) {
-  const uint8_t mark = withScanIndex(coff, [&](const ListingScanIndex& index) {
-    return index.listSwitch(start, line);
-  });
+  const uint8_t mark = withScanIndex(
+      coff, [&](const ListingScanIndex& index) { return index.listSwitch(start, line); });
   if (mark == MARK_LIST || mark == MARK_NOLIST) {
     cListing = mark == MARK_LIST ? 1 : 0;
   }

@@ -41,5 +41,6 @@ class Coff2Hex : public Hex {
  private:
   void addWholeSection(RomSection& section, uint32_t bytesPerAddress);
   // Returns the number of runs added.
-  size_t addRangeRuns(const RomSection& section, uint32_t bytesPerAddress, const std::vector<AddrRange>& ranges);
+  size_t addRangeRuns(const RomSection& section, uint32_t bytesPerAddress,
+                      const std::vector<AddrRange>& ranges);
 };

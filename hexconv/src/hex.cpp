@@ -9,7 +9,7 @@
 
 namespace {
 
-const uint32_t kRecordSpan = 16;         // a record never crosses a 16-unit boundary
+const uint32_t kRecordSpan = 16;  // a record never crosses a 16-unit boundary
 const uint32_t kSixteenBitLimit = 0x10000;
 
 // Units that fit into the record starting at `address`.
@@ -29,7 +29,9 @@ int reportOpenFailure(const std::string& name) {
 }
 
 // A full disk or a failed rename: the old file, if any, is still whole.
-int reportWriteFailure(const std::string& name) { return reportFileFailure("Could not write hex file '", name, "'."); }
+int reportWriteFailure(const std::string& name) {
+  return reportFileFailure("Could not write hex file '", name, "'.");
+}
 
 }  // namespace
 
@@ -119,14 +121,16 @@ void Hex::doLinearAddressRecord(HexText& file, uint32_t address, HexFormat forma
   if (first) cLastAddress = address;
   if (format == HEX_INHX8M || format == HEX_INHX8S) {
     if (address >= kSixteenBitLimit) {
-      reportMessage(SEVERITY_ERROR, "Hex::doLinearAddressRecord()",
-                    "Selected hex format does not support byte addresses above 64kb; use INHX32 format!", 1);
+      reportMessage(
+          SEVERITY_ERROR, "Hex::doLinearAddressRecord()",
+          "Selected hex format does not support byte addresses above 64kb; use INHX32 format!", 1);
     }
     return;
   }
   if (first || (address >> 16) != (cLastAddress >> 16)) {
     cLastAddress = address;
-    const uint8_t upper[2] = {static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16)};
+    const uint8_t upper[2] = {static_cast<uint8_t>(address >> 24),
+                              static_cast<uint8_t>(address >> 16)};
     file.add(HEX_RECORD_LINEAR_ADDRESS, 0, upper, 2);
   }
 }

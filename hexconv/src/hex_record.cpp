@@ -10,8 +10,10 @@ void appendHexByte(std::string& out, uint8_t value) {
 
 }  // namespace
 
-void appendHexRecord(std::string& out, uint8_t type, uint16_t address, const uint8_t* bytes, uint8_t count) {
-  const uint8_t head[] = {count, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address & 0xFF), type};
+void appendHexRecord(std::string& out, uint8_t type, uint16_t address, const uint8_t* bytes,
+                     uint8_t count) {
+  const uint8_t head[] = {count, static_cast<uint8_t>(address >> 8),
+                          static_cast<uint8_t>(address & 0xFF), type};
   uint8_t sum = 0;
   out += ':';
   for (uint8_t value : head) {

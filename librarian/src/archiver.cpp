@@ -61,7 +61,8 @@ std::string timeStampText(uint32_t stamp) {
   std::time_t time = static_cast<std::time_t>(stamp);
   std::tm local;
   char buffer[64];
-  if (localtime_r(&time, &local) == nullptr || asctime_r(&local, buffer) == nullptr) return std::string();
+  if (localtime_r(&time, &local) == nullptr || asctime_r(&local, buffer) == nullptr)
+    return std::string();
   std::string result = buffer;
   if (!result.empty() && result.back() == '\n') result.pop_back();
   return result;
@@ -73,7 +74,8 @@ std::string timeStampText(uint32_t stamp) {
 // 0 is a failed write.
 int extractMember(Coff& member) {
   if (!isSafeMemberName(member.cName)) {
-    reportError("Archiver::cmdExtract", "'", member.cName, "' is not a safe member name to extract.");
+    reportError("Archiver::cmdExtract", "'", member.cName,
+                "' is not a safe member name to extract.");
     return -1;
   }
   if (!isQuiet()) std::printf("Extracting member '%s'.\n", member.cName.c_str());

@@ -6,7 +6,9 @@
 
 #include "qassert.h"
 
-size_t FirstDefinitions::hashOf(std::string_view name) { return std::hash<std::string_view>{}(name); }
+size_t FirstDefinitions::hashOf(std::string_view name) {
+  return std::hash<std::string_view>{}(name);
+}
 
 void FirstDefinitions::clear(size_t expected) {
   cEntries.clear();

@@ -62,7 +62,8 @@ bool LibraryImage::keepAsBytes(BoundedReader& source, Member& member) {
 
 bool LibraryImage::headerAsWritten(BoundedReader& source, const Member& member) const {
   MemberHeader held;
-  if (!source.read(member.start - MemberHeader::SIZE, sizeof held, reinterpret_cast<uint8_t*>(&held)))
+  if (!source.read(member.start - MemberHeader::SIZE, sizeof held,
+                   reinterpret_cast<uint8_t*>(&held)))
     return false;
   MemberHeader written;
   written.setName(member.name);
@@ -180,7 +181,8 @@ bool LibraryImage::copyFromLibrary(ByteSink& sink, uint64_t start, uint64_t end)
   for (uint64_t at = start; at < end;) {
     const size_t piece = static_cast<size_t>(std::min<uint64_t>(cCopyBuffer.size(), end - at));
     if (!cSource->read(at, piece, cCopyBuffer.data())) {
-      reportError("Archive::make()", "Library file '", cName, "' has a missing member object file.");
+      reportError("Archive::make()", "Library file '", cName,
+                  "' has a missing member object file.");
       return false;
     }
     if (!sink.put(cCopyBuffer.data(), piece)) return false;

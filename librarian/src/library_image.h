@@ -59,8 +59,7 @@ class LibraryImage {
     size_t hash;  // FirstDefinitions::hashOf
   };
 
-  std::optional<uint64_t> addMember(BoundedReader& source, const std::string& name,
-                                    uint64_t start);
+  std::optional<uint64_t> addMember(BoundedReader& source, const std::string& name, uint64_t start);
   bool keepAsBytes(BoundedReader& source, Member& member);
   bool headerAsWritten(BoundedReader& source, const Member& member) const;
   bool putMember(ByteSink& sink, Member& member, bool recordByRecord);

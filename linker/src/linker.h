@@ -81,10 +81,10 @@ class Linker {
   // Section allocation.
   int mapSections(std::string& error);
   int allocateAbsAssigned(std::list<Memory>& memories, const std::string& memoryName,
-                          const std::string& section, uint32_t start, uint32_t length,
-                          int overlay, std::string& error);
-  int allocateAbsUnassigned(std::list<Memory>& memories, const std::string& section,
-                            uint32_t start, uint32_t length, int overlay, std::string& error);
+                          const std::string& section, uint32_t start, uint32_t length, int overlay,
+                          std::string& error);
+  int allocateAbsUnassigned(std::list<Memory>& memories, const std::string& section, uint32_t start,
+                            uint32_t length, int overlay, std::string& error);
   int allocateRelAssigned(std::list<Memory>& memories, const std::string& memoryName,
                           const std::string& section, uint32_t length, int overlay,
                           std::string& error);
@@ -143,10 +143,9 @@ class Linker {
 
   // Fill of unused program memory, and the partial map.
   void buildOutputHoles();
-  static void fillHoleCallback(void* userData, const Memory& memory, uint32_t start,
-                               uint32_t end, const std::string& fill);
-  void buildOutputHole(const Memory& memory, uint32_t start, uint32_t end,
-                       const std::string& fill);
+  static void fillHoleCallback(void* userData, const Memory& memory, uint32_t start, uint32_t end,
+                               const std::string& fill);
+  void buildOutputHole(const Memory& memory, uint32_t start, uint32_t end, const std::string& fill);
   void writeErrorMapFile();
 
   uint32_t cHasMinHeapSize = 0;

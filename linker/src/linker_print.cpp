@@ -12,7 +12,8 @@ namespace {
 
 void printNames(std::ostream& out, const char* label, const std::list<std::string>& names) {
   int index = 0;
-  for (const std::string& name : names) out << "  " << label << "[" << index++ << "]=" << name << '\n';
+  for (const std::string& name : names)
+    out << "  " << label << "[" << index++ << "]=" << name << '\n';
   out << '\n';
 }
 

@@ -12,7 +12,9 @@ uint32_t Linker::programSize() const {
 // Asking before the processor is known, or for a memory type that does not
 // exist, is a fault of the caller, not of the input.
 uint32_t Linker::widthInBytes(uint8_t memType) const {
+  // clang-format off
   QOR_ASSERT((memType==rom) || (memType==ram));
+  // clang-format on
   if (memType == rom) {
     QOR_ASSERT(cRomWidthBits);
     return (cRomWidthBits + 7u) / 8u;

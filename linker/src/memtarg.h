@@ -62,26 +62,25 @@ class Range {
   uint16_t cWidthBits = 8;
   uint32_t isOverlay = 0;  // every part loads at the piece's start
   uint32_t cLoadComplete = 0;
-  std::list<std::string> loadedFiles;          // in load order
-  std::map<std::string, uint32_t> loadStart;   // per file, a location
-  std::map<std::string, uint32_t> loadSize;    // per file, bytes
+  std::list<std::string> loadedFiles;         // in load order
+  std::map<std::string, uint32_t> loadStart;  // per file, a location
+  std::map<std::string, uint32_t> loadSize;   // per file, bytes
 };
 
 class Memory;
 
 // Called once per free hole of a memory with FILL=: (user data, the memory,
 // first location, last location, the FILL text).
-using FillHoleCallback = std::function<void(void* userData, const Memory& memory,
-                                            uint32_t start, uint32_t end,
-                                            const std::string& fill)>;
+using FillHoleCallback = std::function<void(void* userData, const Memory& memory, uint32_t start,
+                                            uint32_t end, const std::string& fill)>;
 
 // One memory block of the command file. The linker points at its memories
 // once sections are placed, so a Memory must stay where it is from then on.
 class Memory {
  public:
   Memory();
-  Memory(const std::string& name, uint32_t start, uint32_t end, uint8_t type,
-         uint32_t isProtected, uint32_t hasFill, const std::string& fill);
+  Memory(const std::string& name, uint32_t start, uint32_t end, uint8_t type, uint32_t isProtected,
+         uint32_t hasFill, const std::string& fill);
 
   std::string getName() const { return name; }
   uint32_t getStart() const { return start; }
@@ -100,16 +99,14 @@ class Memory {
   int canFit(uint32_t length, uint16_t alignment) const;
   int canFit(uint32_t start, uint32_t length) const;
   // Best fit: the smallest free hole that takes the section.
-  int allocate(const std::string& secName, uint32_t length, int isOverlay,
-               uint16_t alignment);
+  int allocate(const std::string& secName, uint32_t length, int isOverlay, uint16_t alignment);
   // At a given location.
   int allocate(const std::string& secName, uint32_t start, uint32_t length, int isOverlay);
 
   int isAllocated(const std::string& secName) const;
   int isLoaded(const std::string& file, const std::string& secName) const;
   void load(const std::string& file, const std::string& secName, uint32_t length);
-  void load(const std::string& file, const std::string& secName, uint32_t start,
-            uint32_t length);
+  void load(const std::string& file, const std::string& secName, uint32_t start, uint32_t length);
   uint32_t getAllocStart(const std::string& secName) const;  // a location
   uint32_t getAllocSize(const std::string& secName) const;   // bytes
   uint32_t getLoadStart(const std::string& file, const std::string& secName) const;
@@ -137,14 +134,14 @@ class Memory {
   // The first hole in free-list order that takes the section.
   std::map<SizeKey, Range>::iterator holeBySize(uint32_t length, uint16_t alignment);
   std::map<SizeKey, Range>::iterator holeAt(uint32_t start, uint32_t length);
-  void takeHole(std::map<SizeKey, Range>::iterator hole, const std::string& secName,
-                uint32_t start, uint32_t length, int isOverlay);
+  void takeHole(std::map<SizeKey, Range>::iterator hole, const std::string& secName, uint32_t start,
+                uint32_t length, int isOverlay);
   // The free holes in free-list order.
   void forEachFreeHole(const std::function<void(const Range&)>& visit) const;
   Range& loadablePiece(const std::string& file, const std::string& secName);
 
   std::string name;
-  uint8_t type = 1;  // 0 rom (code page), 1 ram
+  uint8_t type = 1;         // 0 rom (code page), 1 ram
   uint32_t cProtected = 0;  // the PROTECTED flag
   uint32_t cHasFill = 0;
   std::string fill;

@@ -15,8 +15,8 @@ void Range::dump(std::ostream& out) const {
   out << "Range:   allocName=" << allocName << " start=" << formatHex(cStart, 4)
       << " size=" << size;
   if (cSize > 0) out << " end=" << formatHex(getEnd(), 4);
-  out << " pc=" << formatHex(pc, 4) << " type=" << typeName(type)
-      << " isOverlay=" << isOverlay << '\n';
+  out << " pc=" << formatHex(pc, 4) << " type=" << typeName(type) << " isOverlay=" << isOverlay
+      << '\n';
   for (const std::string& file : loadedFiles) {
     const uint32_t partStart = loadStart.at(file);
     const uint32_t partSize = loadSize.at(file);
@@ -28,9 +28,9 @@ void Range::dump(std::ostream& out) const {
 }
 
 void Memory::dump(std::ostream& out) const {
-  out << "Memory: name=" << name << " start=" << formatHex(start, 4)
-      << " end=" << formatHex(end, 4) << " type=" << typeName(type)
-      << " protected=" << cProtected << " hasFill=" << cHasFill << " fill=" << fill << '\n';
+  out << "Memory: name=" << name << " start=" << formatHex(start, 4) << " end=" << formatHex(end, 4)
+      << " type=" << typeName(type) << " protected=" << cProtected << " hasFill=" << cHasFill
+      << " fill=" << fill << '\n';
   out << std::string(10, ' ') << "---Allocated Ranges--- \n";
   for (const auto& [secName, piece] : allocatedRanges) piece.dump(out);
   out << std::string(10, ' ') << "---Unallocated Ranges--- \n";

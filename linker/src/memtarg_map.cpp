@@ -25,8 +25,8 @@ void writeRow(std::ostream& out, const std::string& memory, const std::string& s
   const char* columns[] = {memory.c_str(),  start.c_str(),   end.c_str(),
                            section.c_str(), address.c_str(), size.c_str()};
   // Names can be of any length: measure first, then format.
-  const int length = std::snprintf(nullptr, 0, kRow, columns[0], columns[1], columns[2],
-                                   columns[3], columns[4], columns[5]);
+  const int length = std::snprintf(nullptr, 0, kRow, columns[0], columns[1], columns[2], columns[3],
+                                   columns[4], columns[5]);
   if (length < 0) return;
   std::vector<char> line(static_cast<size_t>(length) + 1);
   std::snprintf(line.data(), line.size(), kRow, columns[0], columns[1], columns[2], columns[3],

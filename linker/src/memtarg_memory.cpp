@@ -74,8 +74,7 @@ int Memory::canFit(uint32_t start, uint32_t length) const {
   return fits(cSortedHoles.at(std::prev(holding)->second)) ? 1 : 0;
 }
 
-std::map<Memory::SizeKey, Range>::iterator Memory::holeBySize(uint32_t length,
-                                                             uint16_t alignment) {
+std::map<Memory::SizeKey, Range>::iterator Memory::holeBySize(uint32_t length, uint16_t alignment) {
   sortInLeftovers();
   auto hole = cSortedHoles.lower_bound(SizeKey(length, 0));
   while (hole != cSortedHoles.end() && !hole->second.canFit(length, alignment)) ++hole;
@@ -119,8 +118,7 @@ int Memory::allocate(const std::string& secName, uint32_t length, int isOverlay,
   return 1;
 }
 
-int Memory::allocate(const std::string& secName, uint32_t start, uint32_t length,
-                     int isOverlay) {
+int Memory::allocate(const std::string& secName, uint32_t start, uint32_t length, int isOverlay) {
   QOR_ASSERT(!isAllocated(secName));
   // clang-format off
   QOR_ASSERT(canFit(start,length));

@@ -54,11 +54,10 @@ class Parser {
   // as text (and the result is 0) instead of ending the process; the help
   // screen is asked for through helpWanted. The operations above are thin
   // wrappers, so that callers and tests can see what was refused.
-  int readCommandLine(int argc, char** argv, Linker& linker, int& helpWanted,
-                      std::string& error);
+  int readCommandLine(int argc, char** argv, Linker& linker, int& helpWanted, std::string& error);
   int readCommandFile(const std::string& name, Linker& linker, std::string& error);
-  int readMemory(std::istream& words, const std::string& keyword, const std::string& path,
-                 int line, uint8_t memType, Memory& memory, std::string& error);
+  int readMemory(std::istream& words, const std::string& keyword, const std::string& path, int line,
+                 uint8_t memType, Memory& memory, std::string& error);
   int readSection(std::istream& words, const std::string& path, int line, SectionDesc& section,
                   std::string& error);
   int readStack(std::istream& words, const std::string& path, int line, StackDesc& stack,

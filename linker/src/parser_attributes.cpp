@@ -142,8 +142,7 @@ int Parser::readHeap(std::istream& words, const std::string& path, int line, uin
                      std::string& error) {
   cWorkBuffer = std::to_string(line);
   Attributes attributes;
-  if (!readAttributes(words, {"MINSIZE"}, 0, attributes) ||
-      !isWholeNumber(attributes["MINSIZE"])) {
+  if (!readAttributes(words, {"MINSIZE"}, 0, attributes) || !isWholeNumber(attributes["MINSIZE"])) {
     error = "Invalid attributes for HEAP in '" + path + ":" + cWorkBuffer + "'";
     return 0;
   }
@@ -151,8 +150,8 @@ int Parser::readHeap(std::istream& words, const std::string& path, int line, uin
   return 1;
 }
 
-Memory Parser::parseMemory(std::istream& words, const std::string& keyword,
-                           const std::string& path, int line, uint8_t memType) {
+Memory Parser::parseMemory(std::istream& words, const std::string& keyword, const std::string& path,
+                           int line, uint8_t memType) {
   Memory memory;
   std::string error;
   if (!readMemory(words, keyword, path, line, memType, memory, error)) usage(error);

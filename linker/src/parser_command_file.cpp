@@ -57,8 +57,7 @@ int readPlainFile(const std::string& path, std::string& text) {
   if (!std::filesystem::is_regular_file(path, error)) return 0;
   const std::uintmax_t length = std::filesystem::file_size(path, error);
   if (error || length > text.max_size()) return 0;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return 0;
   text.assign(static_cast<std::size_t>(length), '\0');
   const std::size_t got = std::fread(text.data(), 1, text.size(), file.get());
@@ -78,16 +77,14 @@ int nextToken(std::istream& words, std::string& token) {
 
 // LIBPATH and LKRPATH: one token, a ';'-separated list of directories.
 template <typename Take>
-int readPathList(std::istream& words, const std::string& message, std::string& error,
-                 Take take) {
+int readPathList(std::istream& words, const std::string& message, std::string& error, Take take) {
   std::string token;
   if (nextToken(words, token) != 1) token.clear();
   return takePathList(token, message, error, take);
 }
 
 // FILES: object and library names up to the line end, at least one.
-int readFiles(std::istream& words, Linker& linker, const std::string& message,
-              std::string& error) {
+int readFiles(std::istream& words, Linker& linker, const std::string& message, std::string& error) {
   std::string token;
   int count = 0;
   for (int got; (got = nextToken(words, token)) != 0; ++count) {
@@ -156,8 +153,8 @@ std::string findCommandFile(const std::string& name, const std::list<std::string
 
 // The directives other than INCLUDE, which reads further files and so
 // belongs to the reading loop.
-int takeDirective(Parser& parser, Linker& linker, const std::string& keyword,
-                  OpenCommandFile& file, std::string& error) {
+int takeDirective(Parser& parser, Linker& linker, const std::string& keyword, OpenCommandFile& file,
+                  std::string& error) {
   std::istream& words = file.words;
   const std::string& path = file.path;
   const int line = file.lineNumber;
@@ -191,8 +188,7 @@ int takeDirective(Parser& parser, Linker& linker, const std::string& keyword,
   }
   if (keyword == "HEAP") {
     uint32_t size = 0;
-    return parser.readHeap(words, path, line, size, error) &&
-           linker.setMinHeapSize(size, error);
+    return parser.readHeap(words, path, line, size, error) && linker.setMinHeapSize(size, error);
   }
   error = "Unrecognized input in " + file.place() + ": " + keyword;
   return 0;

@@ -110,9 +110,7 @@ int Parser::readCommandLine(int argc, char** argv, Linker& linker, int& helpWant
     const char letter = argument.size() > 1 ? argument[1] : '\0';
     switch (letter) {
       case 'h':
-      case '?':
-        helpWanted = 1;
-        return 0;
+      case '?': helpWanted = 1; return 0;
       case 'o': {
         std::string value = switchValue(argument, argc, argv, i);
         if (!checkFileName(value, "-o switch requires <filename>", error)) return 0;
@@ -153,17 +151,12 @@ int Parser::readCommandLine(int argc, char** argv, Linker& linker, int& helpWant
           return 0;
         }
         break;
-      case 'd':
-        break;
-      case 'q':
-        setQuiet(1);
-        break;
+      case 'd': break;
+      case 'q': setQuiet(1); break;
       case 's':
         if (!linker.setStrip(1, error)) return 0;
         break;
-      default:
-        error = "unknown switch: " + argument;
-        return 0;
+      default: error = "unknown switch: " + argument; return 0;
     }
   }
   if (!argumentSeen) {

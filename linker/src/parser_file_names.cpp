@@ -51,8 +51,14 @@ int Parser::isNumber(const std::string& text) {
   return 1;
 }
 
-int Parser::isObjectFile(const std::string& path) { return hasFileNameWithExtension(path, 3, ".o"); }
+int Parser::isObjectFile(const std::string& path) {
+  return hasFileNameWithExtension(path, 3, ".o");
+}
 
-int Parser::isLibraryFile(const std::string& path) { return hasFileNameWithExtension(path, 5, ".lib"); }
+int Parser::isLibraryFile(const std::string& path) {
+  return hasFileNameWithExtension(path, 5, ".lib");
+}
 
-int Parser::isCommandFile(const std::string& path) { return hasFileNameWithExtension(path, 5, ".lkr"); }
+int Parser::isCommandFile(const std::string& path) {
+  return hasFileNameWithExtension(path, 5, ".lkr");
+}

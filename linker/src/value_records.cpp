@@ -11,9 +11,7 @@ const char* codeName(uint8_t code, std::initializer_list<const char*> names) {
   return code < names.size() ? names.begin()[code] : "error!";
 }
 
-const char* locationName(uint8_t location) {
-  return codeName(location, {"progMem", "dataMem"});
-}
+const char* locationName(uint8_t location) { return codeName(location, {"progMem", "dataMem"}); }
 
 }  // namespace
 
@@ -33,9 +31,8 @@ void StackDesc::dump(std::ostream& out) const {
   out << "StackDesc:  cSize=" << formatHex(cSize, 4) << ", cRunMemory=" << cRunMemory << '\n';
 }
 
-SectionInfo::SectionInfo(const std::string& name, uint32_t address, uint32_t size,
-                         uint8_t location, uint8_t type, uint32_t isAbsolute,
-                         uint32_t isShared, uint32_t isAccess)
+SectionInfo::SectionInfo(const std::string& name, uint32_t address, uint32_t size, uint8_t location,
+                         uint8_t type, uint32_t isAbsolute, uint32_t isShared, uint32_t isAccess)
     : cName(name),
       cAddress(address),
       cSize(size),

@@ -12,8 +12,7 @@
 class SectionDesc {
  public:
   SectionDesc() = default;
-  SectionDesc(const std::string& name, const std::string& loadMemory,
-              const std::string& runMemory);
+  SectionDesc(const std::string& name, const std::string& loadMemory, const std::string& runMemory);
 
   std::string getName() const { return cName; }
   std::string getLoadMemory() const { return cLoadMemory; }
@@ -78,9 +77,9 @@ class SectionInfo {
 
   std::string cName;
   uint32_t cAddress = 0;
-  uint32_t cSize = 0;      // bytes
-  uint8_t cLocation = 0;   // 0 program memory, 1 data memory
-  uint8_t cType = 0;       // 0 unknown, 1 code, 2 idata, 3 udata, 4 romdata
+  uint32_t cSize = 0;     // bytes
+  uint8_t cLocation = 0;  // 0 program memory, 1 data memory
+  uint8_t cType = 0;      // 0 unknown, 1 code, 2 idata, 3 udata, 4 romdata
   uint32_t cAbs = 0;
   uint32_t cShared = 0;
   uint32_t cAccess = 0;
@@ -91,8 +90,8 @@ class SectionInfo {
 class SymbolInfo {
  public:
   SymbolInfo() = default;
-  SymbolInfo(const std::string& name, uint32_t address, uint8_t location,
-             uint8_t storageClass, uint8_t kind, const std::string& file);
+  SymbolInfo(const std::string& name, uint32_t address, uint8_t location, uint8_t storageClass,
+             uint8_t kind, const std::string& file);
 
   // Byte order of the names, not the locale's.
   static bool lessByName(const SymbolInfo& a, const SymbolInfo& b) { return a.cName < b.cName; }

@@ -40,9 +40,9 @@ TEST(ArchiveIndex, HoldsOnlyDefinedExternals) {
 
   CapturedOutput captured;
   EXPECT_EQ(archive.makeSymbols(), 1);
-  EXPECT_EQ(indexOf(archive), (std::vector<std::pair<std::string, std::string>>{
-                                  {"func", "mixed.o"}, {"in_bss", "mixed.o"},
-                                  {"very_last_entry", "mixed.o"}}));
+  EXPECT_EQ(indexOf(archive),
+            (std::vector<std::pair<std::string, std::string>>{
+                {"func", "mixed.o"}, {"in_bss", "mixed.o"}, {"very_last_entry", "mixed.o"}}));
   EXPECT_EQ(archive.hasSymbol("func"), 1);
   EXPECT_EQ(archive.hasSymbol("g"), 0);
   EXPECT_EQ(archive.hasSymbol("wanted"), 0);
@@ -60,9 +60,9 @@ TEST(ArchiveIndex, DuplicateExternalsKeepTheFirstAndReportEachRebuild) {
       "Error - Symbol 'shared' has multiple external definitions.\n"
       "Error - Symbol 'shared_long_name' has multiple external definitions.\n";
   EXPECT_EQ(captured.errors(), messages);
-  EXPECT_EQ(indexOf(archive), (std::vector<std::pair<std::string, std::string>>{
-                                  {"only_one", "one.o"}, {"shared", "one.o"},
-                                  {"shared_long_name", "two.o"}}));
+  EXPECT_EQ(indexOf(archive),
+            (std::vector<std::pair<std::string, std::string>>{
+                {"only_one", "one.o"}, {"shared", "one.o"}, {"shared_long_name", "two.o"}}));
   EXPECT_EQ(archive.makeSymbols(), 0);
   EXPECT_EQ(captured.errors(), messages + messages);
 }

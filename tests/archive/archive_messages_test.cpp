@@ -76,7 +76,8 @@ TEST(ArchiveRead, ShortOrWrongMagic) {
   {
     CapturedOutput captured;
     EXPECT_FALSE(readBytes(dir, Bytes{'!', '<', 'a', 'r', 'c', 'h', '>', '\r', '\n'}));
-    EXPECT_EQ(captured.errors(), "Error - File '" + dir.file("test.lib") + "' is not a valid library file.\n");
+    EXPECT_EQ(captured.errors(),
+              "Error - File '" + dir.file("test.lib") + "' is not a valid library file.\n");
   }
 }
 
@@ -89,26 +90,30 @@ TEST(ArchiveRead, HeaderThatEndsTheFileHasAnUnreadableMember) {
   EXPECT_FALSE(readBytes(dir, library));
   EXPECT_EQ(captured.errors(),
             "Error - Coff file 'lonely.o' could not read file header.\n"
-            "Error - Could not build member 'lonely.o' in library file '" + dir.file("test.lib") + "'. \n");
+            "Error - Could not build member 'lonely.o' in library file '" +
+                dir.file("test.lib") + "'. \n");
 }
 
 TEST(ArchiveRead, GarbageMember) {
   ScratchDir dir;
-  Bytes library = libraryBytes({{"good.o", objectImage("good.o", {"g"})}, {"bad.o", Bytes(64, 0x41)}});
+  Bytes library =
+      libraryBytes({{"good.o", objectImage("good.o", {"g"})}, {"bad.o", Bytes(64, 0x41)}});
   CapturedOutput captured;
   EXPECT_FALSE(readBytes(dir, library));
   EXPECT_EQ(captured.errors(),
             "Error - Coff file 'bad.o' does not appear to be a valid COFF file.\n"
-            "Error - Could not build member 'bad.o' in library file '" + dir.file("test.lib") + "'. \n");
+            "Error - Could not build member 'bad.o' in library file '" +
+                dir.file("test.lib") + "'. \n");
 }
 
 TEST(ArchiveRead, TruncatedLibraries) {
   ScratchDir dir;
-  Bytes whole = libraryBytes({{"a.o", objectImage("a.o", {"a"})}, {"b.o", objectImage("b.o", {"bee"})}});
+  Bytes whole =
+      libraryBytes({{"a.o", objectImage("a.o", {"a"})}, {"b.o", objectImage("b.o", {"bee"})}});
   size_t secondImageStart = 8 + 280 + objectImage("a.o", {"a"}).size() + 280;
   // Cut anywhere inside the second image: that member cannot be built.
-  for (size_t cut : {secondImageStart + 1, secondImageStart + 19, secondImageStart + 40,
-                     whole.size() - 1}) {
+  for (size_t cut :
+       {secondImageStart + 1, secondImageStart + 19, secondImageStart + 40, whole.size() - 1}) {
     CapturedOutput captured;
     Bytes library(whole.begin(), whole.begin() + static_cast<long>(cut));
     EXPECT_FALSE(readBytes(dir, library)) << cut;
@@ -181,7 +186,8 @@ TEST(ArchiveWrite, CannotOpen) {
     Archive archive;
     archive.cName = path;
     EXPECT_EQ(archive.write(), 0);
-    EXPECT_EQ(captured.errors(), "Error - Could not open library file '" + path + "' for writing.\n");
+    EXPECT_EQ(captured.errors(),
+              "Error - Could not open library file '" + path + "' for writing.\n");
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
 }
@@ -208,7 +214,8 @@ TEST(ArchiveWrite, FailuresKeepTheOldLibrary) {
       // record that holds the first byte the file refused.
       {rawDataAt + 3, "Error - Coff file 'a.o' could not write raw data.\n"},
       {rawDataAt + 4, "Error - Coff file 'a.o' could not write symbol.\n"},
-      {rawDataAt + 4 + SymbolEntry::SIZE, "Error - Coff file 'a.o' could not write string table length.\n"},
+      {rawDataAt + 4 + SymbolEntry::SIZE,
+       "Error - Coff file 'a.o' could not write string table length.\n"},
   };
   for (const auto& failure : cases) {
     ASSERT_TRUE(qortest::writeFileBytes(path, old));
@@ -245,8 +252,8 @@ TEST(ArchiveWrite, APipeWithAReaderGetsTheWholeLibrary) {
   const ssize_t count = ::read(reader, received.data(), received.size());
   ::close(reader);
   received.resize(count > 0 ? static_cast<size_t>(count) : 0);
-  EXPECT_EQ(received, libraryBytes({{"a.o", objectImage("a.o", {"a"})},
-                                    {"b.o", objectImage("b.o", {"b"})}}));
+  EXPECT_EQ(received,
+            libraryBytes({{"a.o", objectImage("a.o", {"a"})}, {"b.o", objectImage("b.o", {"b"})}}));
 }
 
 TEST(ArchiveWrite, ReplacesAnExistingLibraryKeepingItsPermissions) {
@@ -273,7 +280,8 @@ TEST(ArchiveWrite, NameWithNoRoomForATemporaryIsWrittenDirectly) {
   archive.cMembers.push_back(objectDefining("a.o", {"a"}).coff());
   CapturedOutput captured;
   ASSERT_EQ(archive.write(), 1) << captured.errors();
-  EXPECT_EQ(qortest::readFileBytes(archive.cName), libraryBytes({{"a.o", objectImage("a.o", {"a"})}}));
+  EXPECT_EQ(qortest::readFileBytes(archive.cName),
+            libraryBytes({{"a.o", objectImage("a.o", {"a"})}}));
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{name});
 }
 
@@ -287,6 +295,7 @@ TEST(ArchiveWrite, LinkToALibraryStaysALink) {
   archive.cMembers.push_back(objectDefining("a.o", {"a"}).coff());
   ASSERT_EQ(archive.write(), 1);
   EXPECT_TRUE(fs::is_symlink(dir.file("link.lib")));
-  EXPECT_EQ(qortest::readFileBytes(dir.file("real.lib")), libraryBytes({{"a.o", objectImage("a.o", {"a"})}}));
+  EXPECT_EQ(qortest::readFileBytes(dir.file("real.lib")),
+            libraryBytes({{"a.o", objectImage("a.o", {"a"})}}));
   EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"link.lib", "real.lib"}));
 }

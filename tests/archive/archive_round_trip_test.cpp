@@ -75,11 +75,11 @@ TEST(ArchiveRoundTrip, SameMembersAndIndex) {
     expectSameObject(*archive.cMembers[i], *read->cMembers[i]);
   }
   EXPECT_EQ(indexOf(*read), indexOf(archive));
-  EXPECT_EQ(indexOf(*read), (std::vector<std::pair<std::string, std::string>>{
-                                {"alpha", "second.o"},
-                                {"beta_is_long_name", "second.o"},
-                                {"counter_with_long_name", "first.o"},
-                                {"start", "first.o"}}));
+  EXPECT_EQ(indexOf(*read),
+            (std::vector<std::pair<std::string, std::string>>{{"alpha", "second.o"},
+                                                              {"beta_is_long_name", "second.o"},
+                                                              {"counter_with_long_name", "first.o"},
+                                                              {"start", "first.o"}}));
 
   // Written again, the library is the same to the byte.
   Bytes before = qortest::readFileBytes(archive.cName);
@@ -147,7 +147,7 @@ TEST(ArchiveRoundTrip, MemberReadWithOtherBlockOrderIsLaidOutAfresh) {
     uint32_t value = readLe32(&image[at]);
     if (value != 0) writeLe32(&image[at], value + gap);
   };
-  moveLe32(8);  // f_symptr
+  moveLe32(8);                                                 // f_symptr
   for (size_t at : {36 + 20, 36 + 24, 36 + 28}) moveLe32(at);  // section 1's pointers
   image.insert(image.begin() + 36 + 40, gap, 0xee);
   ASSERT_TRUE(qortest::writeFileBytes(objectPath, image));
@@ -218,6 +218,7 @@ TEST(ArchiveRoundTrip, MembersOfTheOlderLayout) {
     } else {
       EXPECT_EQ(Coff::getName(AuxFile::from(old.cSymTbl.at(1)), old.cStrTbl), inlineName);
     }
-    EXPECT_EQ(captured.errors(), "Error - Coff file '" + objectPath + "' missing optional file header.\n");
+    EXPECT_EQ(captured.errors(),
+              "Error - Coff file '" + objectPath + "' missing optional file header.\n");
   }
 }

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "archive.h"
-#include "coff.h"
 #include "captured_output.h"
+#include "coff.h"
 #include "diagnostics.h"
 #include "object_builder.h"
 #include "process_runner.h"
@@ -23,7 +23,9 @@ using qortest::CapturedOutput;
 
 using Bytes = std::vector<uint8_t>;
 
-inline void append(Bytes& to, const Bytes& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
+inline void append(Bytes& to, const Bytes& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
 
 inline Bytes magicBytes() { return Bytes(ARCHIVE_MAGIC, ARCHIVE_MAGIC + ARCHIVE_MAGIC_LENGTH); }
 

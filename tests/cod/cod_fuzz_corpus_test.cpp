@@ -14,8 +14,10 @@ namespace {
 
 std::vector<std::string> corpusFiles(const std::string& prefix) {
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(QOR_SOURCE_DIR) + "/fuzz/corpus/cod")) {
-    if (entry.path().filename().string().rfind(prefix, 0) == 0) files.push_back(entry.path().string());
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(QOR_SOURCE_DIR) + "/fuzz/corpus/cod")) {
+    if (entry.path().filename().string().rfind(prefix, 0) == 0)
+      files.push_back(entry.path().string());
   }
   std::sort(files.begin(), files.end());
   return files;
@@ -37,6 +39,7 @@ TEST(CodFuzzCorpus, FilesReadAsTheirNamesSay) {
     CapturedOutput captured;
     EXPECT_FALSE(Cod::make(path)) << path;
     EXPECT_EQ(errorCount(), 1u) << path << captured.errors();
-    EXPECT_EQ(captured.errors().rfind("Error - Cod file '" + path + "'' does not have ", 0), 0u) << captured.errors();
+    EXPECT_EQ(captured.errors().rfind("Error - Cod file '" + path + "'' does not have ", 0), 0u)
+        << captured.errors();
   }
 }

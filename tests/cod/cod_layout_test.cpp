@@ -16,7 +16,8 @@ std::string packDirectory(const Directory& directory) {
 }
 
 uint16_t wordAt(const std::string& bytes, std::size_t offset) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) | (static_cast<uint8_t>(bytes[offset + 1]) << 8));
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) |
+                               (static_cast<uint8_t>(bytes[offset + 1]) << 8));
 }
 
 }  // namespace
@@ -41,9 +42,10 @@ TEST(CodLayout, DirectoryFieldsLieAtTheirOffsets) {
   d.setNotice("notice");
   d.setProcessor("dev1234");
   uint16_t value = 0x1100;
-  for (uint16_t* field : {&d.SymTab, &d.SymEnd, &d.NamTab, &d.NamEnd, &d.LineTab, &d.LineEnd, &d.HighAddr,
-                          &d.NextDir, &d.MemMapOfs, &d.MemMapEnd, &d.LocalVars, &d.LocalEnd, &d.CodType,
-                          &d.LSymTab, &d.LSymEnd, &d.MessTab, &d.MessEnd}) {
+  for (uint16_t* field :
+       {&d.SymTab, &d.SymEnd, &d.NamTab, &d.NamEnd, &d.LineTab, &d.LineEnd, &d.HighAddr, &d.NextDir,
+        &d.MemMapOfs, &d.MemMapEnd, &d.LocalVars, &d.LocalEnd, &d.CodType, &d.LSymTab, &d.LSymEnd,
+        &d.MessTab, &d.MessEnd}) {
     *field = value++;
   }
   d.AddrSize = 0x77;
@@ -65,7 +67,8 @@ TEST(CodLayout, DirectoryFieldsLieAtTheirOffsets) {
   const std::size_t wordOffsets[] = {426, 428, 430, 432, 434, 436, 439, 441, 443,
                                      445, 447, 449, 451, 462, 464, 466, 468};
   uint16_t expected = 0x1100;
-  for (std::size_t offset : wordOffsets) EXPECT_EQ(wordAt(b, offset), expected++) << "offset " << offset;
+  for (std::size_t offset : wordOffsets)
+    EXPECT_EQ(wordAt(b, offset), expected++) << "offset " << offset;
   EXPECT_EQ(static_cast<uint8_t>(b[438]), 0x77);
   EXPECT_EQ(b[453], 7);
   EXPECT_EQ(b.substr(454, 7), "dev1234");
@@ -166,7 +169,8 @@ TEST(CodLayout, LocalGroupHeader) {
   group.EndAddr = 0x0a0b0c0d;
   uint8_t bytes[16] = {};
   group.packHeader(bytes);
-  const uint8_t expected[] = {7, '_', '_', 'L', 'O', 'C', 'A', 'L', 4, 3, 2, 1, 0x0d, 0x0c, 0x0b, 0x0a};
+  const uint8_t expected[] = {7, '_', '_', 'L', 'O',  'C',  'A',  'L',
+                              4, 3,   2,   1,   0x0d, 0x0c, 0x0b, 0x0a};
   EXPECT_EQ(0, std::memcmp(bytes, expected, 16));
   EXPECT_TRUE(LocalGroup::isHeader(bytes));
   Symbol("__LOCAX", 0, 0).pack(bytes);
@@ -178,15 +182,32 @@ TEST(CodLayout, SymbolTypeNames) {
     uint32_t code;
     const char* name;
   };
-  const Expected table[] = {{0, "a_reg"},           {15, "u_word_array"},   {16, "func_void_none"},
-                            {20, "func_void_undef"}, {21, "func_int_none"},  {30, "func_long_undef"},
-                            {31, "pfun_void_none"},  {45, "pfun_long_undef"}, {46, "address"},
-                            {47, "constant"},        {60, "endif"},          {61, "exundef"},
-                            {78, "l_const"},         {79, "s_short"},        {93, "cc_reg"},
-                            {94, "PtrF_void_none"},  {108, "PtrF_long_undef"}, {109, "PfAR_void_none"},
-                            {120, "PfAR_long_byte"}, {123, "PfAR_long_undef"}, {124, "FWDlit"},
-                            {130, "mcgoto4"},        {134, "mcall"},         {143, "Bankaddr"},
-                            {144, "bit_0"},          {151, "bit_7"}};
+  const Expected table[] = {{0, "a_reg"},
+                            {15, "u_word_array"},
+                            {16, "func_void_none"},
+                            {20, "func_void_undef"},
+                            {21, "func_int_none"},
+                            {30, "func_long_undef"},
+                            {31, "pfun_void_none"},
+                            {45, "pfun_long_undef"},
+                            {46, "address"},
+                            {47, "constant"},
+                            {60, "endif"},
+                            {61, "exundef"},
+                            {78, "l_const"},
+                            {79, "s_short"},
+                            {93, "cc_reg"},
+                            {94, "PtrF_void_none"},
+                            {108, "PtrF_long_undef"},
+                            {109, "PfAR_void_none"},
+                            {120, "PfAR_long_byte"},
+                            {123, "PfAR_long_undef"},
+                            {124, "FWDlit"},
+                            {130, "mcgoto4"},
+                            {134, "mcall"},
+                            {143, "Bankaddr"},
+                            {144, "bit_0"},
+                            {151, "bit_7"}};
   for (const Expected& entry : table) {
     ASSERT_NE(codSymbolTypeName(entry.code), nullptr) << entry.code;
     EXPECT_STREQ(codSymbolTypeName(entry.code), entry.name) << entry.code;
@@ -216,10 +237,11 @@ TEST(CodLayout, DumpShowsEveryTableAndTheTypeNames) {
   std::ostringstream out;
   cod.dump(out);
   std::string text = out.str();
-  for (const char* piece : {"Directory: ", "dumped.cod", "Symbol: 'start'", ", <address>", ", <bad type>",
-                            "SourceName: 'main.asm'", "LineInfo: ", "MemoryMap: 0x0100-0x01ff",
-                            "LongSymbol: 'a_long_symbol_name' value=0x00012345, <constant>", "LocalGroup----{",
-                            "DebugMsg: ", "look"}) {
+  for (const char* piece :
+       {"Directory: ", "dumped.cod", "Symbol: 'start'", ", <address>", ", <bad type>",
+        "SourceName: 'main.asm'", "LineInfo: ", "MemoryMap: 0x0100-0x01ff",
+        "LongSymbol: 'a_long_symbol_name' value=0x00012345, <constant>", "LocalGroup----{",
+        "DebugMsg: ", "look"}) {
     EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
   }
 }

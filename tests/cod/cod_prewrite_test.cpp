@@ -16,7 +16,8 @@ using codtest::nameOf;
 namespace {
 
 void addSymbols(Cod& cod, int count) {
-  for (int i = 0; i < count; ++i) cod.cSymbol.emplace_back("s" + std::to_string(i), COD_SYMBOL_TYPE_ADDRESS, i);
+  for (int i = 0; i < count; ++i)
+    cod.cSymbol.emplace_back("s" + std::to_string(i), COD_SYMBOL_TYPE_ADDRESS, i);
 }
 
 void addLines(Cod& cod, std::size_t window, int count) {
@@ -30,8 +31,9 @@ TEST(CodPreWrite, EmptyTablesTakeNoBlocks) {
   cod.preWrite();
   const Directory& d = cod.cDirectory[0];
   EXPECT_EQ(d.NextDir, 0);
-  for (uint16_t field : {d.SymTab, d.SymEnd, d.NamTab, d.NamEnd, d.LineTab, d.LineEnd, d.MemMapOfs, d.MemMapEnd,
-                         d.LocalVars, d.LocalEnd, d.LSymTab, d.LSymEnd, d.MessTab, d.MessEnd}) {
+  for (uint16_t field :
+       {d.SymTab, d.SymEnd, d.NamTab, d.NamEnd, d.LineTab, d.LineEnd, d.MemMapOfs, d.MemMapEnd,
+        d.LocalVars, d.LocalEnd, d.LSymTab, d.LSymEnd, d.MessTab, d.MessEnd}) {
     EXPECT_EQ(field, 0);
   }
   EXPECT_EQ(cod.blockCounts().total(), 1u);
@@ -47,7 +49,8 @@ TEST(CodPreWrite, ACodWithoutDirectoryGetsOne) {
 }
 
 TEST(CodPreWrite, SymbolBlocksAt0And32And33Symbols) {
-  for (auto [symbols, blocks] : {std::pair{0, 0u}, {1, 1u}, {32, 1u}, {33, 2u}, {64, 2u}, {65, 3u}}) {
+  for (auto [symbols, blocks] :
+       {std::pair{0, 0u}, {1, 1u}, {32, 1u}, {33, 2u}, {64, 2u}, {65, 3u}}) {
     Cod cod = codWithWindows(1);
     cod.cCode[0][0] = Block();
     addSymbols(cod, symbols);

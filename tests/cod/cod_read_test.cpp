@@ -26,7 +26,8 @@ void putWord(std::string& bytes, std::size_t offset, uint16_t value) {
 }
 
 // Reads `bytes` as a COD file; returns the error text (empty on success).
-std::string readBack(const qortest::ScratchDir& dir, const std::string& bytes, bool* read = nullptr) {
+std::string readBack(const qortest::ScratchDir& dir, const std::string& bytes,
+                     bool* read = nullptr) {
   std::string name = dir.file("damaged.cod");
   qortest::writeFile(name, bytes);
   CapturedOutput captured;
@@ -72,10 +73,12 @@ TEST(CodRead, MissingAndEmptyFiles) {
   {
     CapturedOutput captured;
     EXPECT_EQ(Cod::make(dir.file("none.cod")), nullptr);
-    EXPECT_EQ(captured.errors(), "Error - Could not open Cod file '" + dir.file("none.cod") + "' for reading.\n");
+    EXPECT_EQ(captured.errors(),
+              "Error - Could not open Cod file '" + dir.file("none.cod") + "' for reading.\n");
   }
   EXPECT_EQ(readBack(dir, ""), badFile(dir, "a properly formed first directory."));
-  EXPECT_EQ(readBack(dir, std::string(511, '\0')), badFile(dir, "a properly formed first directory."));
+  EXPECT_EQ(readBack(dir, std::string(511, '\0')),
+            badFile(dir, "a properly formed first directory."));
 }
 
 // A reader of a pipe would wait for a writer that may never come, and the
@@ -128,8 +131,8 @@ TEST(CodRead, DamagedTablePointersAreReported) {
     const char* what;
   };
   const Case cases[] = {
-      {428, 7, "a proper symbol table."},          // last before first
-      {426, 60000, "a proper symbol table."},      // beyond the file
+      {428, 7, "a proper symbol table."},      // last before first
+      {426, 60000, "a proper symbol table."},  // beyond the file
       {432, 300, "a proper name table."},
       {436, 1000, "a proper line info table."},
       {445, 999, "a proper memory map table."},
@@ -190,7 +193,8 @@ TEST(CodRead, RecordsThatLeaveTheirBlockAreReported) {
   const Directory& d = cod.cDirectory[0];
 
   std::string longSymbol = file;
-  longSymbol.at(d.LSymTab * 512 + 10) = static_cast<char>(250);   // a second record, 257 bytes from 10
+  longSymbol.at(d.LSymTab * 512 + 10) =
+      static_cast<char>(250);  // a second record, 257 bytes from 10
   EXPECT_EQ(readBack(dir, longSymbol), "");
   longSymbol.at(d.LSymTab * 512 + 267) = static_cast<char>(250);  // a third would end at 524
   EXPECT_EQ(readBack(dir, longSymbol), badFile(dir, "a proper long symbol table."));

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "cod.h"
 #include "captured_output.h"
+#include "cod.h"
 #include "diagnostics.h"
 
 namespace codtest {
@@ -20,7 +20,9 @@ inline uint16_t word(const std::string& bytes, std::size_t offset) {
                                (static_cast<uint8_t>(bytes.at(offset + 1)) << 8));
 }
 
-inline uint8_t byteAt(const std::string& bytes, std::size_t offset) { return static_cast<uint8_t>(bytes.at(offset)); }
+inline uint8_t byteAt(const std::string& bytes, std::size_t offset) {
+  return static_cast<uint8_t>(bytes.at(offset));
+}
 
 // A Cod with `directories` windows and nothing else, shaped as the converter
 // leaves it: one entry per window in the per-window tables.
@@ -53,14 +55,16 @@ inline Cod fullCod() {
   first.setProcessor("dev77");
   for (uint16_t key : {0, 1, 64, 127}) {
     Block block;
-    for (std::size_t i = 0; i < COD_BLOCK_SIZE; ++i) block.bytes[i] = static_cast<uint8_t>(i * 7 + key);
+    for (std::size_t i = 0; i < COD_BLOCK_SIZE; ++i)
+      block.bytes[i] = static_cast<uint8_t>(i * 7 + key);
     cod.cCode[0][key] = block;
   }
   Block high;
   high.bytes[511] = 0x5a;
   cod.cCode[2][3] = high;
   for (int i = 0; i < 33; ++i) {
-    cod.cSymbol.emplace_back("symbol_" + std::to_string(i), i % 2 ? COD_SYMBOL_TYPE_ADDRESS : COD_SYMBOL_TYPE_CONSTANT,
+    cod.cSymbol.emplace_back("symbol_" + std::to_string(i),
+                             i % 2 ? COD_SYMBOL_TYPE_ADDRESS : COD_SYMBOL_TYPE_CONSTANT,
                              static_cast<uint16_t>(i * 0x101));
   }
   for (int i = 0; i < 9; ++i) cod.cSourceName.emplace_back("dir/file" + std::to_string(i) + ".asm");

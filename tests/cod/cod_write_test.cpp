@@ -35,7 +35,8 @@ class OpenCod : public Cod {
 
 std::vector<std::string> filesIn(const std::string& dir) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    names.push_back(entry.path().filename());
   return names;
 }
 
@@ -52,7 +53,8 @@ TEST(CodWrite, BlocksFollowTheNumbering) {
   for (std::size_t k = 0; k < 3; ++k) {
     Block packed;
     d[k].pack(packed.data());
-    EXPECT_EQ(blockOf(file, k), std::string(reinterpret_cast<const char*>(packed.data()), COD_BLOCK_SIZE));
+    EXPECT_EQ(blockOf(file, k),
+              std::string(reinterpret_cast<const char*>(packed.data()), COD_BLOCK_SIZE));
   }
   EXPECT_EQ(word(file, 441), 1);
   EXPECT_EQ(word(file, 512 + 441), 2);
@@ -105,14 +107,21 @@ TEST(CodWrite, BlocksFollowTheNumbering) {
   EXPECT_EQ(byteAt(longs, 256), 249);
   EXPECT_EQ(longs.substr(508, 4), "\x12\x34\x56\x78");
   EXPECT_EQ(byteAt(blockOf(file, 20), 0), 255);
-  EXPECT_EQ(blockOf(file, 20).substr(262, 2), "\x01" "d");
+  EXPECT_EQ(blockOf(file, 20).substr(262, 2),
+            "\x01"
+            "d");
 
   // Debug messages: the address big-endian, then type and length.
   EXPECT_EQ(d[0].MessTab, 21);
   EXPECT_EQ(d[0].MessEnd, 22);
   std::string messages = blockOf(file, 21);
-  EXPECT_EQ(messages.substr(0, 16), std::string("\0\0\0\x10" "a\x0a" "break here", 16));
-  EXPECT_EQ(messages.substr(16, 6), "\x01\x02\x03\x04" "e\xff");
+  EXPECT_EQ(messages.substr(0, 16), std::string("\0\0\0\x10"
+                                                "a\x0a"
+                                                "break here",
+                                                16));
+  EXPECT_EQ(messages.substr(16, 6),
+            "\x01\x02\x03\x04"
+            "e\xff");
   EXPECT_EQ(byteAt(blockOf(file, 22), 5), 240);
 }
 
@@ -197,14 +206,16 @@ TEST(CodWrite, ExistingTargetIsTreatedAsAnOpenForWritingWould) {
   {
     CapturedOutput captured;
     EXPECT_EQ(cod.write(dir.file("folder.cod")), 0);
-    EXPECT_EQ(captured.errors(), "Error - Could not open Cod file '" + dir.file("folder.cod") + "' for writing.\n");
+    EXPECT_EQ(captured.errors(),
+              "Error - Could not open Cod file '" + dir.file("folder.cod") + "' for writing.\n");
   }
   EXPECT_TRUE(fs::is_directory(dir.file("folder.cod")));
 
   qortest::writeFile(dir.file("private.cod"), "old");
   fs::permissions(dir.file("private.cod"), fs::perms::owner_read | fs::perms::owner_write);
   ASSERT_EQ(cod.write(dir.file("private.cod")), 1);
-  EXPECT_EQ(fs::status(dir.file("private.cod")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(dir.file("private.cod")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(qortest::readFile(dir.file("private.cod")).size(), COD_BLOCK_SIZE);
 
   // A link is written through, as a plain open would: the link stays and
@@ -222,7 +233,8 @@ TEST(CodWrite, ExistingTargetIsTreatedAsAnOpenForWritingWould) {
   fs::permissions(dir.file("locked.cod"), fs::perms::owner_read);
   CapturedOutput captured;
   EXPECT_EQ(cod.write(dir.file("locked.cod")), 0);
-  EXPECT_EQ(captured.errors(), "Error - Could not open Cod file '" + dir.file("locked.cod") + "' for writing.\n");
+  EXPECT_EQ(captured.errors(),
+            "Error - Could not open Cod file '" + dir.file("locked.cod") + "' for writing.\n");
   EXPECT_EQ(qortest::readFile(dir.file("locked.cod")), "kept");
   EXPECT_EQ(filesIn(dir.path()).size(), 3u);
 }

@@ -23,11 +23,10 @@ qortest::ObjectBuilder& endOfFile(qortest::ObjectBuilder& builder) {
 std::string row(const std::string& address, const std::string& value,
                 const std::string& disassembly, const std::string& source,
                 const std::string& file) {
-  std::vector<char> buffer(address.size() + value.size() + disassembly.size() +
-                           source.size() + file.size() + 256);
-  std::snprintf(buffer.data(), buffer.size(), "%-6s   %-6s   %-24s %-80s %-s\n",
-                address.c_str(), value.c_str(), disassembly.c_str(), source.c_str(),
-                file.c_str());
+  std::vector<char> buffer(address.size() + value.size() + disassembly.size() + source.size() +
+                           file.size() + 256);
+  std::snprintf(buffer.data(), buffer.size(), "%-6s   %-6s   %-24s %-80s %-s\n", address.c_str(),
+                value.c_str(), disassembly.c_str(), source.c_str(), file.c_str());
   return buffer.data();
 }
 

@@ -30,8 +30,7 @@ qortest::ObjectBuilder& endOfFile(qortest::ObjectBuilder& builder);
 
 // One listing row as the printf layout of the listing gives it.
 std::string row(const std::string& address, const std::string& value,
-                const std::string& disassembly, const std::string& source,
-                const std::string& file);
+                const std::string& disassembly, const std::string& source, const std::string& file);
 // A page header with its time masked, as maskListTime leaves it.
 std::string pageHeader(bool firstPage);
 // The listing text with the time of every "Listing File Generated" line
@@ -39,8 +38,7 @@ std::string pageHeader(bool firstPage);
 std::string maskListTime(const std::string& listing);
 
 // The converter run in `dir` with the arguments.
-qortest::ProcessResult runQortav(const std::vector<std::string>& arguments,
-                                 const std::string& dir);
+qortest::ProcessResult runQortav(const std::vector<std::string>& arguments, const std::string& dir);
 // The start-up lines and the summary of a run.
 std::string banner();
 using qortest::summary;

@@ -51,8 +51,7 @@ TEST_F(Coff2CodTest, SymbolsAreCutInTheShortTableAndWholeInTheLongOne) {
 
   const std::list<Symbol> expectedShort = {
       Symbol(longName.substr(0, 12), COD_SYMBOL_TYPE_ADDRESS, 0x2345),
-      Symbol("tbl", COD_SYMBOL_TYPE_ADDRESS, 0x100),
-      Symbol("var", COD_SYMBOL_TYPE_CONSTANT, 0x20),
+      Symbol("tbl", COD_SYMBOL_TYPE_ADDRESS, 0x100), Symbol("var", COD_SYMBOL_TYPE_CONSTANT, 0x20),
       Symbol(veryLongName.substr(0, 12), COD_SYMBOL_TYPE_ADDRESS, 7)};
   EXPECT_EQ(cod.cSymbol, expectedShort);
   ASSERT_EQ(cod.cLongSymbol.size(), 4u);
@@ -83,8 +82,7 @@ TEST_F(Coff2CodTest, SourceNamesNumberEveryFileSymbol) {
   builder.code(".code").at(0).bytes({0, 0});
   builder.fileSymbol("a.asm").global("x", 0, 1).fileSymbol(longSource, 3).fileSymbol("a.asm");
   convert(builder);
-  const std::list<SourceName> expected = {SourceName("a.asm"),
-                                          SourceName(longSource.substr(0, 62)),
+  const std::list<SourceName> expected = {SourceName("a.asm"), SourceName(longSource.substr(0, 62)),
                                           SourceName("a.asm")};
   EXPECT_EQ(cod.cSourceName, expected);
   EXPECT_EQ(cod.cSourceName.back().FileNameLen, 5);
@@ -135,7 +133,7 @@ TEST_F(Coff2CodTest, WordAddressesBecomeByteAddresses) {
   ObjectBuilder builder = objectFor(kWordDevice, "mem.o");
   builder.code("a").at(0x1000).bytes({1, 2, 3, 4});
   builder.romdata("b").at(0x80).bytes({5, 6, 7});  // 3 bytes at byte 0x100
-  builder.code("c").at(0x82).bytes({8, 9});         // same 512-byte stretch as b
+  builder.code("c").at(0x82).bytes({8, 9});        // same 512-byte stretch as b
   builder.udata("d", 16).at(0x300);
   convert(builder);
 
@@ -263,7 +261,8 @@ TEST_F(Coff2CodTest, MissingSymbolNameEndsTheListingWithoutLeftovers) {
 // Captures standard output while a trace switch is on.
 class TraceCapture {
  public:
-  explicit TraceCapture(const std::string& name) : cName(name), cOld(std::cout.rdbuf(cText.rdbuf())) {
+  explicit TraceCapture(const std::string& name)
+      : cName(name), cOld(std::cout.rdbuf(cText.rdbuf())) {
     setSwitch(cName, 1);
   }
   ~TraceCapture() {
@@ -297,8 +296,7 @@ TEST_F(Coff2CodTest, TracesOfTheLineMapAndTheSections) {
   EXPECT_EQ(lineMap,
             "Coff2Cod::buildLineMap() - Dumping contents of cLine: \n"
             "   srcndx=0,  linenum=7,  secName=main,  paddr=4660\n");
-  EXPECT_EQ(sections,
-            "Coff2Cod::createRawDataAndMemoryMap: \n  scnName=main, addr=0x00001234\n");
+  EXPECT_EQ(sections, "Coff2Cod::createRawDataAndMemoryMap: \n  scnName=main, addr=0x00001234\n");
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ TEST(CodCommandLine, SwitchesPageLengthsAndUsageErrors) {
     CodOptions options;
     std::string message;
     const std::string line = ::testing::PrintToString(c.arguments);
-    EXPECT_EQ(parseCommandLine(static_cast<int>(argv.size()), argv.data(), options, message), c.ok) << line;
+    EXPECT_EQ(parseCommandLine(static_cast<int>(argv.size()), argv.data(), options, message), c.ok)
+        << line;
     EXPECT_EQ(message, c.ok ? "" : kCodUsageText) << line;
     EXPECT_EQ(options.pageLength, c.pageLength) << line;
     EXPECT_EQ(options.pageLengthGiven, c.pageLengthGiven) << line;

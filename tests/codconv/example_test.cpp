@@ -63,9 +63,9 @@ TEST(Example, ConvertsWithoutMessages) {
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.output, banner() + summary(0, 0));
   const std::string listing = qortest::readFile(dir.file("blink.lst"));
-  EXPECT_NE(listing.find(row("000000", "2810", "GOTO      0x10", "        goto    start",
-                             "blink.asm")),
-            std::string::npos);
+  EXPECT_NE(
+      listing.find(row("000000", "2810", "GOTO      0x10", "        goto    start", "blink.asm")),
+      std::string::npos);
   EXPECT_NE(listing.find(row("", "", "", "PORTB   equ     0x06", "ports.inc")), std::string::npos);
   EXPECT_EQ(listing.find("SCRATCH"), std::string::npos);
   EXPECT_TRUE(Cod::make(dir.file("blink.cod")));

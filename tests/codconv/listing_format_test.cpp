@@ -44,9 +44,9 @@ TEST(ListingFormat, TitleAndRuleLinesMatchTheColumns) {
   EXPECT_EQ(title.find("Source"), 43u);
   EXPECT_EQ(title.find("File"), 124u);
   EXPECT_EQ(title.back(), '\n');
-  EXPECT_EQ(std::string(kListRuleLine),
-            std::string(7, '-') + "  " + std::string(7, '-') + "  " + std::string(23, '-') +
-                "  " + std::string(79, '-') + "  " + std::string(5, '-') + "\n");
+  EXPECT_EQ(std::string(kListRuleLine), std::string(7, '-') + "  " + std::string(7, '-') + "  " +
+                                            std::string(23, '-') + "  " + std::string(79, '-') +
+                                            "  " + std::string(5, '-') + "\n");
 }
 
 TEST(ListingFormat, CalendarTimeIsTheTwentyFourCharacterText) {

@@ -21,15 +21,15 @@ class ListingScan : public ::testing::Test {
     ObjectBuilder builder = objectFor(kWordDevice, "scan.o");
     builder.code(".code").at(0).bytes({0, 0});
     builder.fileSymbol("main.asm").fileSymbol("a.inc", 4).fileSymbol("b.inc", 1);  // 0 2 4
-    endOfFile(builder);                                                          // 6
-    endOfFile(builder);                                                          // 7
-    builder.symbol(".nolist", 7, N_DEBUG, C_STAT);                               // 8
-    builder.fileSymbol("c.inc", 6);                                              // 9
-    builder.symbol(".list", 9, N_DEBUG, C_STAT);                                 // 11
-    endOfFile(builder);                                                          // 12
-    builder.symbol(".list", 8, N_DEBUG, C_STAT);                                 // 13
-    endOfFile(builder);                                                          // 14
-    builder.fileSymbol("last.asm");                                              // 15
+    endOfFile(builder);                                                            // 6
+    endOfFile(builder);                                                            // 7
+    builder.symbol(".nolist", 7, N_DEBUG, C_STAT);                                 // 8
+    builder.fileSymbol("c.inc", 6);                                                // 9
+    builder.symbol(".list", 9, N_DEBUG, C_STAT);                                   // 11
+    endOfFile(builder);                                                            // 12
+    builder.symbol(".list", 8, N_DEBUG, C_STAT);                                   // 13
+    endOfFile(builder);                                                            // 14
+    builder.fileSymbol("last.asm");                                                // 15
     coff = builder.coff();
   }
 

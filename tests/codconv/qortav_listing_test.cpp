@@ -29,8 +29,9 @@ class WordDeviceProgram : public ::testing::Test {
     builder.fileSymbol("main.asm").global("start", 0x10, 1);
     endOfFile(builder).symbol("_trail", 0, N_ABS, C_EXT);
     builder.writeFile(dir.file("prog.o"));
-    writeFile(dir.file("main.asm"),
-              "; test program\nstart  movlw 1\n       dw 1\n       call 0x123\n       nop\n; end\n");
+    writeFile(
+        dir.file("main.asm"),
+        "; test program\nstart  movlw 1\n       dw 1\n       call 0x123\n       nop\n; end\n");
   }
 
   std::string rowOfLine(int line) const {
@@ -209,23 +210,22 @@ TEST(QortavListing, IncludedFileIsListedAtItsLine) {
 
   const qortest::ProcessResult result = runQortav({"inc.o"}, dir.path());
   EXPECT_EQ(result.exitCode, 0);
-  const std::string expected =
-      pageHeader(true) + row("000010", "0000", "NOP       ", "main.asm line 1", "main.asm") +
-      noCodeRow("main.asm", 2) + row("000011", "0000", "NOP       ", "defs.inc line 1", "defs.inc") +
-      noCodeRow("defs.inc", 2) + noCodeRow("defs.inc", 3) +
-      row("000012", "0000", "NOP       ", "main.asm line 3", "main.asm");
+  const std::string expected = pageHeader(true) +
+                               row("000010", "0000", "NOP       ", "main.asm line 1", "main.asm") +
+                               noCodeRow("main.asm", 2) +
+                               row("000011", "0000", "NOP       ", "defs.inc line 1", "defs.inc") +
+                               noCodeRow("defs.inc", 2) + noCodeRow("defs.inc", 3) +
+                               row("000012", "0000", "NOP       ", "main.asm line 3", "main.asm");
   EXPECT_EQ(maskListTime(readFile(dir.file("inc.lst"))), expected);
 
   Cod tables = expectedCod("inc", kWordDevice);
   tables.cCode[0][0];
   tables.cMemoryMap = {{MemoryMap(0x20, 0x25)}};
   tables.cSourceName = {SourceName("main.asm"), SourceName("defs.inc")};
-  setListedLines(tables, {LineInfo(0, COD_LINE_FIRST_ADDRESS, 1, 0x10),
-                          LineInfo(0, COD_LINE_NO_CODE, 2, 0),
-                          LineInfo(1, COD_LINE_FIRST_ADDRESS, 1, 0x11),
-                          LineInfo(1, COD_LINE_NO_CODE, 2, 0),
-                          LineInfo(1, COD_LINE_NO_CODE, 3, 0),
-                          LineInfo(0, COD_LINE_FIRST_ADDRESS, 3, 0x12)});
+  setListedLines(
+      tables, {LineInfo(0, COD_LINE_FIRST_ADDRESS, 1, 0x10), LineInfo(0, COD_LINE_NO_CODE, 2, 0),
+               LineInfo(1, COD_LINE_FIRST_ADDRESS, 1, 0x11), LineInfo(1, COD_LINE_NO_CODE, 2, 0),
+               LineInfo(1, COD_LINE_NO_CODE, 3, 0), LineInfo(0, COD_LINE_FIRST_ADDRESS, 3, 0x12)});
   expectCodFile(dir.file("inc.cod"), tables);
 }
 
@@ -244,12 +244,11 @@ TEST(QortavListing, AFileIncludedAfterANestedIncludeStaysInPlace) {
   writeSources(dir, {"main.asm"}, 4);
 
   EXPECT_EQ(runQortav({"nest.o"}, dir.path()).exitCode, 0);
-  const std::string expected = pageHeader(true) + noCodeRow("main.asm", 1) +
-                               noCodeRow("main.asm", 2) + noCodeRow("a.inc", 1) +
-                               noCodeRow("b.inc", 1) + noCodeRow("b.inc", 2) +
-                               noCodeRow("a.inc", 2) + noCodeRow("main.asm", 3) +
-                               noCodeRow("c.inc", 1) + noCodeRow("c.inc", 2) +
-                               noCodeRow("main.asm", 4);
+  const std::string expected =
+      pageHeader(true) + noCodeRow("main.asm", 1) + noCodeRow("main.asm", 2) +
+      noCodeRow("a.inc", 1) + noCodeRow("b.inc", 1) + noCodeRow("b.inc", 2) +
+      noCodeRow("a.inc", 2) + noCodeRow("main.asm", 3) + noCodeRow("c.inc", 1) +
+      noCodeRow("c.inc", 2) + noCodeRow("main.asm", 4);
   EXPECT_EQ(maskListTime(readFile(dir.file("nest.lst"))), expected);
 }
 
@@ -297,9 +296,9 @@ TEST(QortavListing, LongFileWithManyLabelsIsListedQuickly) {
 
   const auto started = std::chrono::steady_clock::now();
   const qortest::ProcessResult result = runQortav({"-q", "big.o"}, dir.path());
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                           std::chrono::steady_clock::now() - started)
-                           .count();
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
+          .count();
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_LT(seconds, 15);
   const std::string listing = readFile(dir.file("big.lst"));
@@ -348,18 +347,16 @@ TEST(QortavListing, NolistAndListLeaveTheirLinesOut) {
   EXPECT_EQ(runQortav({"nl.o"}, dir.path()).exitCode, 0);
   const std::string expected =
       pageHeader(true) + noCodeRow("main.asm", 1) + noCodeRow("main.asm", 4) +
-      row("000011", "0000", "NOP       ", "main.asm line 5", "main.asm") +
-      noCodeRow("main.asm", 6);
+      row("000011", "0000", "NOP       ", "main.asm line 5", "main.asm") + noCodeRow("main.asm", 6);
   EXPECT_EQ(maskListTime(readFile(dir.file("nl.lst"))), expected);
 
   Cod tables = expectedCod("nl", kWordDevice);
   tables.cCode[0][0];
   tables.cMemoryMap = {{MemoryMap(0x20, 0x23)}};
   tables.cSourceName = {SourceName("main.asm")};
-  setListedLines(tables, {LineInfo(0, COD_LINE_NO_CODE, 1, 0),
-                          LineInfo(0, COD_LINE_NO_CODE, 4, 0),
-                          LineInfo(0, COD_LINE_FIRST_ADDRESS, 5, 0x11),
-                          LineInfo(0, COD_LINE_NO_CODE, 6, 0)});
+  setListedLines(
+      tables, {LineInfo(0, COD_LINE_NO_CODE, 1, 0), LineInfo(0, COD_LINE_NO_CODE, 4, 0),
+               LineInfo(0, COD_LINE_FIRST_ADDRESS, 5, 0x11), LineInfo(0, COD_LINE_NO_CODE, 6, 0)});
   expectCodFile(dir.file("nl.cod"), tables);
 }
 
@@ -436,11 +433,11 @@ TEST(QortavListing, SectionsInSeveralWindowsAndOneAcrossABoundary) {
   writeSources(dir, {"win.asm"}, 4);
 
   EXPECT_EQ(runQortav({"win.o"}, dir.path()).exitCode, 0);
-  const std::string expected =
-      pageHeader(true) + row("000100", "0000", "NOP       ", "win.asm line 1", "win.asm") +
-      row("010000", "0003", "SLEEP     ", "win.asm line 2", "win.asm") +
-      row("01fffe", "0004", "CLRWDT    ", "win.asm line 3", "win.asm") +
-      row("020000", "0012", "RETURN    0x0", "win.asm line 4", "win.asm");
+  const std::string expected = pageHeader(true) +
+                               row("000100", "0000", "NOP       ", "win.asm line 1", "win.asm") +
+                               row("010000", "0003", "SLEEP     ", "win.asm line 2", "win.asm") +
+                               row("01fffe", "0004", "CLRWDT    ", "win.asm line 3", "win.asm") +
+                               row("020000", "0012", "RETURN    0x0", "win.asm line 4", "win.asm");
   EXPECT_EQ(maskListTime(readFile(dir.file("win.lst"))), expected);
 
   Cod tables = expectedCod("win", kByteDevice, 3);

@@ -102,8 +102,8 @@ TEST(QortavProgram, MissingObjectFile) {
   ScratchDir dir;
   const ProcessResult result = runQortav({"absent.o"}, dir.path());
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.output,
-            banner() + "Error - Could not open Coff file 'absent.o' for reading.\n" + summary(1, 0));
+  EXPECT_EQ(result.output, banner() + "Error - Could not open Coff file 'absent.o' for reading.\n" +
+                               summary(1, 0));
 }
 
 TEST(QortavProgram, UnknownProcessorTypeIsAnError) {
@@ -120,8 +120,8 @@ TEST(QortavProgram, UnknownProcessorTypeIsAnError) {
     builder.writeFile(dir.file("prog.o"));
     const ProcessResult result = runQortav({"prog.o"}, dir.path());
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.output, banner() + "Error - Unsupported processor type in file 'prog.o'\n" +
-                                 summary(1, 0));
+    EXPECT_EQ(result.output,
+              banner() + "Error - Unsupported processor type in file 'prog.o'\n" + summary(1, 0));
     EXPECT_FALSE(qortest::fileExists(dir.file("prog.cod")));
     EXPECT_FALSE(qortest::fileExists(dir.file("prog.lst")));
   }
@@ -135,10 +135,11 @@ TEST(QortavProgram, ObjectWithoutCodeOrRomdataIsAnError) {
   builder.writeFile(dir.file("prog.o"));
   const ProcessResult result = runQortav({"prog.o"}, dir.path());
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.output,
-            banner() +
-                "Error - Coff file 'prog.o' must contain at least one 'code' or 'romdata' section.\n" +
-                summary(1, 0));
+  EXPECT_EQ(
+      result.output,
+      banner() +
+          "Error - Coff file 'prog.o' must contain at least one 'code' or 'romdata' section.\n" +
+          summary(1, 0));
   EXPECT_FALSE(qortest::fileExists(dir.file("prog.cod")));
 }
 
@@ -149,8 +150,7 @@ TEST(QortavProgram, ListingThatCannotBeWrittenLeavesNoCodFile) {
   const ProcessResult result = runQortav({"prog.o"}, dir.path());
   EXPECT_EQ(result.exitCode, 1);
   // Nothing is listed: the source file is never opened.
-  EXPECT_EQ(result.output, banner() +
-                               "Error - Could not open list file 'prog.lst' for writing.\n" +
+  EXPECT_EQ(result.output, banner() + "Error - Could not open list file 'prog.lst' for writing.\n" +
                                summary(1, 0));
   EXPECT_FALSE(qortest::fileExists(dir.file("prog.cod")));
   EXPECT_FALSE(qortest::fileExists(dir.file("prog.lst.tmp")));

@@ -28,15 +28,21 @@ using Bytes = std::vector<uint8_t>;
 Bytes fullObject() {
   ObjectBuilder builder("full.o");
   builder.timeStamp(1700000123).processor(0x1234, 16, 8);
-  builder.code("long_code_section").bytes({1, 2, 3, 4, 5, 6, 7, 8})
-      .reloc(0, 4, 1, 1).reloc(4, 6, -2, 4)
-      .line(0, 10, 0, 4).line(0, 11, 4).line(0, 12, 6, 4);
+  builder.code("long_code_section")
+      .bytes({1, 2, 3, 4, 5, 6, 7, 8})
+      .reloc(0, 4, 1, 1)
+      .reloc(4, 6, -2, 4)
+      .line(0, 10, 0, 4)
+      .line(0, 11, 4)
+      .line(0, 12, 6, 4);
   builder.idata(".idata").bytes({9, 8, 7});
   builder.udata(".udata", 16);
   builder.code(".empty");
   builder.fileSymbol("full_source.asm")
-      .symbol("long_code_section", 0, 1, C_SECTION).aux(AuxScn{8, 2, 3})
-      .symbol("main_entry", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{0, 8, 0, 7})
+      .symbol("long_code_section", 0, 1, C_SECTION)
+      .aux(AuxScn{8, 2, 3})
+      .symbol("main_entry", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{0, 8, 0, 7})
       .global("short", 4, 1)
       .global("data_item", 0, 2)
       .externRef("elsewhere_name")
@@ -45,10 +51,10 @@ Bytes fullObject() {
 }
 
 std::vector<Bytes> baseImages() {
-  return {fullObject(),
-          ObjectBuilder("empty.o").image(),
-          ObjectBuilder("symbols.o").global("absolute_name", 5, N_ABS).global("x", 1, N_ABS).image(),
-          ObjectBuilder("bss.o").udata(".bss", 100).global("bss_item", 0, 1).image()};
+  return {
+      fullObject(), ObjectBuilder("empty.o").image(),
+      ObjectBuilder("symbols.o").global("absolute_name", 5, N_ABS).global("x", 1, N_ABS).image(),
+      ObjectBuilder("bss.o").udata(".bss", 100).global("bss_item", 0, 1).image()};
 }
 
 struct Taken {

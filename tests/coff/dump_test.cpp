@@ -21,9 +21,14 @@ TEST(CoffDump, SmallObjectExactly) {
   // Calendar text is local time; the tests run with TZ=UTC.
   auto coff = ObjectBuilder("d.o")
                   .processor(0x1234, 14, 8)
-                  .code(".code").at(0x10).bytes({0xAB, 0xCD}).reloc(0, 1, -1, 4).line(0, 7, 0x10, 2)
+                  .code(".code")
+                  .at(0x10)
+                  .bytes({0xAB, 0xCD})
+                  .reloc(0, 1, -1, 4)
+                  .line(0, 7, 0x10, 2)
                   .fileSymbol("main_file.asm")
-                  .symbol("long_function", 0x10, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{0, 2, 0, 3})
+                  .symbol("long_function", 0x10, 1, C_EXT, DT_FCN << 4)
+                  .aux(AuxFcn{0, 2, 0, 3})
                   .coff();
   const std::string expected =
       "CoffFile: d.o\n"

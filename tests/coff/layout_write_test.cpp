@@ -2,9 +2,9 @@
 // function line pointers, and writing to a file without risking an old one.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <ctime>
 #include <filesystem>
-#include <sys/stat.h>
 
 #include "coff_test_support.h"
 #include "debug_switches.h"
@@ -28,9 +28,12 @@ int entriesIn(const std::string& directory) {
 // and 12 bytes of strings.
 std::unique_ptr<Coff> twoSectionObject() {
   ObjectBuilder builder("l.o");
-  builder.code("A").bytes(std::vector<uint8_t>(10, 0x5A)).reloc(0, 0, 0, 1).reloc(2, 1, 0, 1)
+  builder.code("A")
+      .bytes(std::vector<uint8_t>(10, 0x5A))
+      .reloc(0, 0, 0, 1)
+      .reloc(2, 1, 0, 1)
       .udata("B", 8)
-      .global("symbol_one", 0, 1)   // 11 bytes with its NUL
+      .global("symbol_one", 0, 1)  // 11 bytes with its NUL
       .global("x", 0, 2)
       .global("y", 0, 2)
       .global("z", 0, 2)
@@ -92,10 +95,17 @@ TEST(CoffLayout, SectionWithoutRawDataEntry) {
 
 TEST(CoffLayout, FunctionLinePointerTakesTheLastMatch) {
   ObjectBuilder builder;
-  builder.code(".c").bytes({0, 0})
-      .line(0, 1, 0).line(0, 2, 0).line(0, 3, 0, 0).line(0, 4, 0).line(0, 5, 0, 7)
-      .line(0, 6, 0, 0).line(0, 7, 0, 0x10000)
-      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{0, 0, 0x1234, 0});
+  builder.code(".c")
+      .bytes({0, 0})
+      .line(0, 1, 0)
+      .line(0, 2, 0)
+      .line(0, 3, 0, 0)
+      .line(0, 4, 0)
+      .line(0, 5, 0, 7)
+      .line(0, 6, 0, 0)
+      .line(0, 7, 0, 0x10000)
+      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{0, 0, 0x1234, 0});
   builder.code(".d").line(0, 1, 0, 0);  // the same index in another section
   auto coff = builder.coff();
   const uint32_t lines = coff->cScnHdr.at(".c").s_lnnoptr;
@@ -104,9 +114,13 @@ TEST(CoffLayout, FunctionLinePointerTakesTheLastMatch) {
 
 TEST(CoffLayout, FunctionWithoutLinesKeepsItsPointer) {
   ObjectBuilder builder;
-  builder.code(".c").bytes({0, 0}).line(0, 1, 0, 5)
-      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{0, 0, 0x1234, 0})
-      .symbol("fn2", 0, 9, C_EXT, DT_FCN << 4).aux(AuxFcn{0, 0, 0x4321, 0});
+  builder.code(".c")
+      .bytes({0, 0})
+      .line(0, 1, 0, 5)
+      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{0, 0, 0x1234, 0})
+      .symbol("fn2", 0, 9, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{0, 0, 0x4321, 0});
   auto coff = builder.coff();
   EXPECT_EQ(AuxFcn::from(coff->cSymTbl[1]).x_lnnoptr, 0x1234u);
   EXPECT_EQ(AuxFcn::from(coff->cSymTbl[3]).x_lnnoptr, 0x4321u);
@@ -117,17 +131,27 @@ TEST(CoffLayout, FunctionWithoutLinesKeepsItsPointer) {
 // index, whatever the other functions' entries around it.
 TEST(CoffLayout, FunctionsOfOneSectionEachTakeTheirOwnLastEntry) {
   ObjectBuilder builder;
-  builder.code(".c").bytes({0, 0})
-      .line(0, 1, 0, 0).line(0, 2, 0, 2).line(0, 3, 0, 0).line(0, 4, 0, 4).line(0, 5, 0, 2)
+  builder.code(".c")
+      .bytes({0, 0})
+      .line(0, 1, 0, 0)
+      .line(0, 2, 0, 2)
+      .line(0, 3, 0, 0)
+      .line(0, 4, 0, 4)
+      .line(0, 5, 0, 2)
       .line(0, 6, 0);
   builder.code(".d").bytes({0, 0}).line(0, 1, 0, 4).line(0, 2, 0, 2).line(0, 3, 0, 8);
   // The last entry of .c has no flag: its l_fcnndx of 0 names no function.
   const AuxFcn unset{0, 0, 0x1234, 0};
-  builder.symbol("fn0", 0, 1, C_EXT, DT_FCN << 4).aux(unset)
-      .symbol("fn2", 0, 1, C_EXT, DT_FCN << 4).aux(unset)
-      .symbol("fn4", 0, 1, C_EXT, DT_FCN << 4).aux(unset)
-      .symbol("fn6", 0, 1, C_EXT, DT_FCN << 4).aux(unset)
-      .symbol("fd8", 0, 2, C_EXT, DT_FCN << 4).aux(unset);
+  builder.symbol("fn0", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(unset)
+      .symbol("fn2", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(unset)
+      .symbol("fn4", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(unset)
+      .symbol("fn6", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(unset)
+      .symbol("fd8", 0, 2, C_EXT, DT_FCN << 4)
+      .aux(unset);
   auto coff = builder.coff();
   const uint32_t c = coff->cScnHdr.at(".c").s_lnnoptr;
   const uint32_t d = coff->cScnHdr.at(".d").s_lnnoptr;
@@ -155,8 +179,13 @@ TEST(CoffLayout, PreWriteStampsTheTimeAndLayoutKeepsIt) {
 
 TEST(CoffLayout, OwnerSettingsAreLeftAlone) {
   ObjectBuilder builder;
-  builder.processor(0x1111, 16, 8).fileFlags(F_EXEC).code(".c").at(0x40).virtualAt(0x41)
-      .absolute().shared();
+  builder.processor(0x1111, 16, 8)
+      .fileFlags(F_EXEC)
+      .code(".c")
+      .at(0x40)
+      .virtualAt(0x41)
+      .absolute()
+      .shared();
   auto coff = builder.coff();
   EXPECT_EQ(coff->cOptHdr.proc_type, 0x1111u);
   EXPECT_EQ(coff->cFileHdr.f_flags, F_EXEC);
@@ -202,18 +231,27 @@ std::string fixupTraceFromZero(Coff& coff) {
 
 TEST(CoffLayout, FunctionPointerTrace) {
   ObjectBuilder builder;
-  builder.code(".c").bytes({0, 0}).line(0, 1, 0, 0)
-      .symbol("function_long", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{});
+  builder.code(".c")
+      .bytes({0, 0})
+      .line(0, 1, 0, 0)
+      .symbol("function_long", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{});
   auto coff = builder.coff();
   EXPECT_EQ(fixupTraceFromZero(*coff),
             "Coff::fixupAuxFcns() - symbol 'function_long' in section '.c'  from 0x00000000"
-            " to " + formatHex(coff->cScnHdr.at(".c").s_lnnoptr, 4) + "\n");
+            " to " +
+                formatHex(coff->cScnHdr.at(".c").s_lnnoptr, 4) + "\n");
 }
 
 TEST(CoffLayout, FunctionPointerTracePrintsEachChange) {
   ObjectBuilder builder;
-  builder.code(".c").bytes({0, 0}).line(0, 1, 0, 0).line(0, 2, 0).line(0, 3, 0, 0)
-      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{});
+  builder.code(".c")
+      .bytes({0, 0})
+      .line(0, 1, 0, 0)
+      .line(0, 2, 0)
+      .line(0, 3, 0, 0)
+      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{});
   auto coff = builder.coff();
   const uint32_t lines = coff->cScnHdr.at(".c").s_lnnoptr;
   const std::string prefix = "Coff::fixupAuxFcns() - symbol 'fn' in section '.c'  from ";

@@ -12,8 +12,7 @@ namespace {
 
 TEST(ObjectBuilder, SectionsAndSymbolsAsDescribed) {
   ObjectBuilder builder("b.o");
-  builder.idata("initialised_data").at(0x20).bytes({1, 2}).access()
-      .udata(".bss", 6).overlay();
+  builder.idata("initialised_data").at(0x20).bytes({1, 2}).access().udata(".bss", 6).overlay();
   EXPECT_EQ(builder.nextSymbolIndex(), 0u);
   builder.fileSymbol("source.asm", 4).externRef("another_long_one");
   EXPECT_EQ(builder.nextSymbolIndex(), 3u);
@@ -28,8 +27,8 @@ TEST(ObjectBuilder, SectionsAndSymbolsAsDescribed) {
   EXPECT_EQ(coff->cScnHdr.at(".bss").s_scnptr, 0u);
 
   // Strings contiguous, in the order they were needed.
-  EXPECT_EQ(coff->cStrTbl, (StringTable{{4, "initialised_data"}, {21, "source.asm"},
-                                        {32, "another_long_one"}}));
+  EXPECT_EQ(coff->cStrTbl,
+            (StringTable{{4, "initialised_data"}, {21, "source.asm"}, {32, "another_long_one"}}));
   EXPECT_EQ(builder.stringOffset("source.asm"), 21);
   EXPECT_EQ(coff->cAuxType, (std::vector<int>{0, AUX_FILE, 0}));
   EXPECT_EQ(AuxFile::from(coff->cSymTbl[1]).x_incline, 4u);

@@ -88,7 +88,8 @@ std::vector<uint8_t> olderImage(uint16_t optionalLength) {
 void expectConverted(const Coff& coff) {
   EXPECT_EQ(coff.cOptHdr, OptionalHeader{});  // zeroed, never undefined
   EXPECT_EQ(coff.cScnNum.at(1), ".text");
-  EXPECT_EQ(coff.cRawData.at(".text"), Data(4, std::vector<uint8_t>{0xA1, 0xA2, 0xA3, 0xA4}.data()));
+  EXPECT_EQ(coff.cRawData.at(".text"),
+            Data(4, std::vector<uint8_t>{0xA1, 0xA2, 0xA3, 0xA4}.data()));
 
   const reloc& entry = coff.cScnReloc.at(".text").front();
   EXPECT_EQ(entry.r_vaddr, 2u);
@@ -142,7 +143,8 @@ TEST(CoffOlderLayout, WrittenAgainIsSelfConsistent) {
   const std::vector<uint8_t> image = cofftest::writtenImage(*coff);
   EXPECT_EQ(coff->size(), image.size());
   EXPECT_EQ(readLe16(&image[16]), 16);
-  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 20, image.begin() + 36), std::vector<uint8_t>(16, 0));
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 20, image.begin() + 36),
+            std::vector<uint8_t>(16, 0));
 
   messages.clear();
   auto again = readImage(image);

@@ -6,8 +6,8 @@
 
 #include "coff_test_support.h"
 #include "object_builder.h"
-#include "unblocked_pipe.h"
 #include "process_runner.h"
+#include "unblocked_pipe.h"
 
 using cofftest::expectSameObject;
 using cofftest::MessageCapture;
@@ -24,18 +24,26 @@ ObjectBuilder richObject(const std::string& codeName = ".code_main_long",
   builder.processor(0x6628, 14, 8)
       .fileFlags(F_GENERIC)
       .timeStamp(1000)
-      .code(codeName).at(0x100).bytes({1, 2, 3, 4, 5, 6})
-      .reloc(0, 2, 0, 1).reloc(4, 4, -3, 4)
-      .line(0, 10, 0x100, 2).line(0, 11, 0x101, 2)
-      .idata(".idata").bytes({9, 8, 7})
+      .code(codeName)
+      .at(0x100)
+      .bytes({1, 2, 3, 4, 5, 6})
+      .reloc(0, 2, 0, 1)
+      .reloc(4, 4, -3, 4)
+      .line(0, 10, 0x100, 2)
+      .line(0, 11, 0x101, 2)
+      .idata(".idata")
+      .bytes({9, 8, 7})
       .reloc(1, 6, 0, 5)
       .udata(udataName, 12)
       .fileSymbol("main_source_file.asm", 3);
-  builder.symbol("main", 0x100, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{0, 0, 0, 5})
+  builder.symbol("main", 0x100, 1, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{0, 0, 0, 5})
       .global("a_long_global", 2, 2)
       .externRef("ext")
-      .symbol(".idata", 0, 2, C_STAT).aux(AuxScn{3, 1, 0})
-      .symbol("tag", 0, N_DEBUG, C_STRTAG).aux(AuxTag{4, 0});
+      .symbol(".idata", 0, 2, C_STAT)
+      .aux(AuxScn{3, 1, 0})
+      .symbol("tag", 0, N_DEBUG, C_STRTAG)
+      .aux(AuxTag{4, 0});
   return builder;
 }
 
@@ -320,8 +328,8 @@ TEST(CoffRead, AuxCountWithoutAKindReadsTheNextEntryAsPrimary) {
 }
 
 TEST(CoffRead, LastEntryWithAuxCountIsPrimaryOnly) {
-  std::vector<uint8_t> image = ObjectBuilder("t.o").symbol("f", 0, N_ABS, C_EXT, DT_FCN << 4)
-                                   .image();
+  std::vector<uint8_t> image =
+      ObjectBuilder("t.o").symbol("f", 0, N_ABS, C_EXT, DT_FCN << 4).image();
   image[36 + 17] = 1;  // n_numaux, with no entry behind it
   auto read = readImage(image);
   ASSERT_TRUE(read);
@@ -342,8 +350,13 @@ TEST(CoffRead, DuplicateSectionNamesShareOneEntry) {
   // Two headers named ".text": the later header and bytes win, relocations
   // of both are kept, both numbers stay.
   ObjectBuilder builder("t.o");
-  builder.code(".text").bytes({1, 2}).reloc(0, 0, 0, 1).code(".other").bytes({3, 4, 5})
-      .reloc(1, 0, 0, 2).global("s", 0, 1);
+  builder.code(".text")
+      .bytes({1, 2})
+      .reloc(0, 0, 0, 1)
+      .code(".other")
+      .bytes({3, 4, 5})
+      .reloc(1, 0, 0, 2)
+      .global("s", 0, 1);
   std::vector<uint8_t> image = builder.image();
   image[36 + 40 + 1] = 't', image[36 + 40 + 2] = 'e', image[36 + 40 + 3] = 'x';
   image[36 + 40 + 4] = 't', image[36 + 40 + 5] = 0;

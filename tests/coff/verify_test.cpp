@@ -13,11 +13,17 @@ namespace {
 // Two sections, a function with a line entry, a tag and an array.
 std::unique_ptr<Coff> soundObject() {
   ObjectBuilder builder("v.o");
-  builder.code(".code").bytes({0, 0, 0, 0}).reloc(0, 0, 0, 1).line(0, 3, 0, 0)
+  builder.code(".code")
+      .bytes({0, 0, 0, 0})
+      .reloc(0, 0, 0, 1)
+      .line(0, 3, 0, 0)
       .udata("long_udata_name", 4)
-      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{2, 0, 0, 3})
-      .symbol("tag_name_long", 0, N_DEBUG, C_STRTAG).aux(AuxTag{4, 0})
-      .symbol("arr", 0, 2, C_STAT, DT_ARY << 4).aux(AuxArr{1, 0, 4, {4, 0, 0, 0}});
+      .symbol("fn", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{2, 0, 0, 3})
+      .symbol("tag_name_long", 0, N_DEBUG, C_STRTAG)
+      .aux(AuxTag{4, 0})
+      .symbol("arr", 0, 2, C_STAT, DT_ARY << 4)
+      .aux(AuxArr{1, 0, 4, {4, 0, 0, 0}});
   return builder.coff();
 }
 
@@ -92,8 +98,10 @@ TEST(CoffVerify, AuxIndexesOncePerEntry) {
 TEST(CoffVerify, AuxKindsWithoutIndexesAreNotChecked) {
   auto coff = ObjectBuilder("v.o")
                   .fileSymbol("source.asm")
-                  .symbol(".code", 0, N_ABS, C_SECTION).aux(AuxScn{0xFFFFFFFF, 0, 0})
-                  .symbol(".ef", 0, N_ABS, C_FCN).aux(AuxEobf{0xFFFF})
+                  .symbol(".code", 0, N_ABS, C_SECTION)
+                  .aux(AuxScn{0xFFFFFFFF, 0, 0})
+                  .symbol(".ef", 0, N_ABS, C_FCN)
+                  .aux(AuxEobf{0xFFFF})
                   .coff();
   coff->cSymTbl[1] = SymbolEntry::decode(std::vector<uint8_t>(18, 0xFF).data());
   EXPECT_EQ(verifyMessages(*coff, 1), "");

@@ -47,7 +47,9 @@ void forEachSource(const std::function<void(BoundedReader&, const char*)>& check
   check(image, "image");
 }
 
-std::string text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const std::vector<uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
 }  // namespace
 
@@ -58,20 +60,22 @@ TEST(BoundedReader, ReadsOnlyWhatIsThere) {
     bool read;
   };
   const Case cases[] = {
-      {0, 10, true},          {3, 4, true},           {9, 1, true},        {10, 0, true},
-      {0, 0, true},           {10, 1, false},         {0, 11, false},      {9, 2, false},
-      {11, 0, false},         {UINT64_MAX, 1, false}, {1, UINT64_MAX, false},
-      {UINT64_MAX, UINT64_MAX, false},
+      {0, 10, true},          {3, 4, true},           {9, 1, true},
+      {10, 0, true},          {0, 0, true},           {10, 1, false},
+      {0, 11, false},         {9, 2, false},          {11, 0, false},
+      {UINT64_MAX, 1, false}, {1, UINT64_MAX, false}, {UINT64_MAX, UINT64_MAX, false},
   };
   forEachSource([&](BoundedReader& reader, const char* source) {
     EXPECT_TRUE(reader.isOpen()) << source;
     EXPECT_EQ(reader.length(), 10u) << source;
     for (const Case& c : cases) {
-      EXPECT_EQ(reader.fits(c.offset, c.count), c.read) << source << " " << c.offset << "+" << c.count;
+      EXPECT_EQ(reader.fits(c.offset, c.count), c.read)
+          << source << " " << c.offset << "+" << c.count;
       std::vector<uint8_t> bytes = {'x'};
       EXPECT_EQ(reader.read(c.offset, c.count, bytes), c.read) << source << " " << c.offset;
       // A refused read leaves the buffer as it was: nothing was allocated.
-      EXPECT_EQ(text(bytes), c.read ? kText.substr(c.offset, c.count) : "x") << source << " " << c.offset;
+      EXPECT_EQ(text(bytes), c.read ? kText.substr(c.offset, c.count) : "x")
+          << source << " " << c.offset;
     }
     uint8_t two[2] = {};
     ASSERT_TRUE(reader.read(8, 2, two)) << source;
@@ -134,7 +138,8 @@ TEST(BoundedReader, BytesAtHand) {
                                 uint64_t{65536}, uint64_t{100000}}) {
     const std::span<const uint8_t> bytes = reader.bytesAt(offset);
     EXPECT_GE(bytes.size(), std::min<uint64_t>(32768, content.size() - offset)) << offset;
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content.substr(offset, bytes.size())) << offset;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content.substr(offset, bytes.size()))
+        << offset;
   }
 }
 
@@ -166,8 +171,8 @@ TEST(BoundedReader, ReadsAheadWithoutChangingWhatIsRead) {
   const struct {
     uint64_t offset;
     uint64_t count;
-  } reads[] = {{0, 20},      {65530, 12},  {100, 40},     {131000, 69000}, {199990, 10},
-               {65536, 1},   {1000, 65536}, {199999, 1},  {0, 200000},     {70000, 300}};
+  } reads[] = {{0, 20},    {65530, 12},   {100, 40},   {131000, 69000}, {199990, 10},
+               {65536, 1}, {1000, 65536}, {199999, 1}, {0, 200000},     {70000, 300}};
   for (const auto& one : reads) {
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(reader.read(one.offset, one.count, bytes)) << one.offset;

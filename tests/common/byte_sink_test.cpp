@@ -25,9 +25,9 @@ TEST(BlockSink, RecordsOfEverySizeReachTheFileInOrder) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_NE(file, nullptr);
   std::setvbuf(file, nullptr, _IONBF, 0);
-  const std::vector<std::vector<uint8_t>> records = {
-      filled(5, 1), filled(300000, 2), filled(3, 3), filled(200000, 4), filled(600000, 5),
-      filled(1, 6)};
+  const std::vector<std::vector<uint8_t>> records = {filled(5, 1),      filled(300000, 2),
+                                                     filled(3, 3),      filled(200000, 4),
+                                                     filled(600000, 5), filled(1, 6)};
   std::string expected;
   {
     BlockSink sink(file);

@@ -33,10 +33,9 @@ TEST(CommandSwitch, SwitchLetterOnlyOfTwoCharacterSwitches) {
     const char* argument;
     char letter;
   } cases[] = {
-      {"/N", 'n'},   {"-d", 'd'}, {"/?", '?'}, {"/\xc9", '\xc9'},
-      {"-", 0},      {"-nn", 0},  {"n", 0},    {"", 0},
-      {"/tmp", 0},  // names an existing file
-      {"/a/b", 0},  // a further '/'
+      {"/N", 'n'}, {"-d", 'd'}, {"/?", '?'}, {"/\xc9", '\xc9'}, {"-", 0},
+      {"-nn", 0},  {"n", 0},    {"", 0},     {"/tmp", 0},  // names an existing file
+      {"/a/b", 0},                                         // a further '/'
   };
   for (const auto& c : cases) EXPECT_EQ(switchLetter(c.argument), c.letter) << c.argument;
 }

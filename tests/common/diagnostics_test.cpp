@@ -106,7 +106,10 @@ TEST(Diagnostics, ComposedMessagesPrintTheirPartsAndCountBySeverity) {
   const uint8_t byte = 'A';
   const ComposedCase cases[] = {
       {"texts and numbers",
-       [] { reportError("Coff::verify()", "Coff file '", std::string("x.o"), "' symbol[", size_t{12}, "] is ", -3, "."); },
+       [] {
+         reportError("Coff::verify()", "Coff file '", std::string("x.o"), "' symbol[", size_t{12},
+                     "] is ", -3, ".");
+       },
        "Error - Coff file 'x.o' symbol[12] is -3.\n", 0, 1},
       {"hex text", [] { reportWarning("Hex::write()", "address ", formatHex(0x1234, 2), "."); },
        "Warning - address 0x1234.\n", 1, 0},
@@ -116,9 +119,10 @@ TEST(Diagnostics, ComposedMessagesPrintTheirPartsAndCountBySeverity) {
          reportError("main()", 255);
        },
        "Warning - ff\nError - 255\n", 1, 1},
-      {"a widened byte is a number", [&] { reportError("main()", "byte ", static_cast<int>(byte)); },
-       "Error - byte 65\n", 0, 1},
-      {"an 8-bit value is a character", [&] { reportError("main()", "byte ", byte); }, "Error - byte A\n", 0, 1},
+      {"a widened byte is a number",
+       [&] { reportError("main()", "byte ", static_cast<int>(byte)); }, "Error - byte 65\n", 0, 1},
+      {"an 8-bit value is a character", [&] { reportError("main()", "byte ", byte); },
+       "Error - byte A\n", 0, 1},
       {"the general form", [] { reportComposed(SEVERITY_WARNING, "main()", 0, "two\nlines"); },
        "Warning - two\nlines\n", 1, 0},
       {"context on request",
@@ -145,6 +149,6 @@ TEST(Diagnostics, ComposedMessagesPrintTheirPartsAndCountBySeverity) {
 }
 
 TEST(DiagnosticsDeathTest, ComposedFatalMessageEndsWith255) {
-  EXPECT_EXIT(reportComposed(SEVERITY_ERROR, "main()", 1, "no ", 2, " way"), testing::ExitedWithCode(255),
-              "Error - no 2 way");
+  EXPECT_EXIT(reportComposed(SEVERITY_ERROR, "main()", 1, "no ", 2, " way"),
+              testing::ExitedWithCode(255), "Error - no 2 way");
 }

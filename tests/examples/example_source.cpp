@@ -19,7 +19,7 @@ uint16_t encode(CoreFamily family, OpcodeId id, std::initializer_list<uint16_t> 
   uint16_t word = 0;
   instSetOpcode(&word, id, family);
   void (*const setters[])(uint16_t*, uint16_t, CoreFamily) = {instSetOperand1, instSetOperand2,
-                                                             instSetOperand3};
+                                                              instSetOperand3};
   size_t index = 0;
   for (const uint16_t operand : operands) setters[index++](&word, operand, family);
   return word;

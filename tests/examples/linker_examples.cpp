@@ -28,8 +28,8 @@ std::vector<uint8_t> libraryImage(const LinkerExample& example) {
 
 }  // namespace
 
-Source delayStart(ProcessorCode device, const std::string& sectionLine,
-                  const std::string& section, uint32_t flags) {
+Source delayStart(ProcessorCode device, const std::string& sectionLine, const std::string& section,
+                  uint32_t flags) {
   Source source("delay.asm", device);
   source.line("; delay.asm - busy wait: W times 256 turns of an inner loop")
       .line("")

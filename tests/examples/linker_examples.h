@@ -14,9 +14,9 @@
 namespace example {
 
 struct LinkerExample {
-  std::string family;          // the folder under examples/linker
+  std::string family;  // the folder under examples/linker
   ProcessorCode device;
-  std::string commandFile;     // the text of <family>.lkr
+  std::string commandFile;      // the text of <family>.lkr
   std::vector<Source> objects;  // linked as object files: main.asm, io.asm
   std::vector<Source> members;  // the members of util.lib, in library order
 };
@@ -36,8 +36,8 @@ constexpr char kCalledMember[] = "delay.o";
 // Pieces that every family's sources share.
 // The start of delay.asm: its comment, its global, and its two loop
 // counters in the section that the directive line opens.
-Source delayStart(ProcessorCode device, const std::string& sectionLine,
-                  const std::string& section, uint32_t flags);
+Source delayStart(ProcessorCode device, const std::string& sectionLine, const std::string& section,
+                  uint32_t flags);
 // The start of checksum.asm: its comment, the equates it needs, its
 // globals, and its count and sum in the section that the line opens.
 Source checksumStart(ProcessorCode device, const std::string& comment,

@@ -65,21 +65,21 @@ TEST(LinkerExamples, CheckedInFilesAreWhatTheGeneratorMakes) {
 // The kinds of relocation that each family's patcher applies; any other
 // ends the link with "unsupported relocation type.".
 const std::set<uint16_t>& patchedTypes(CoreFamily family) {
-  static const std::set<uint16_t> vesk = {
-      RELOCT_CALL,     RELOCT_GOTO,    RELOCT_HIGH, RELOCT_LOW,          RELOCT_BANKSEL,
-      RELOCT_PAGESEL, RELOCT_ALL,     RELOCT_IBANKSEL, RELOCT_F,      RELOCT_PAGESEL_WREG,
-      RELOCT_PAGESEL_BITS};
+  static const std::set<uint16_t> vesk = {RELOCT_CALL,         RELOCT_GOTO,        RELOCT_HIGH,
+                                          RELOCT_LOW,          RELOCT_BANKSEL,     RELOCT_PAGESEL,
+                                          RELOCT_ALL,          RELOCT_IBANKSEL,    RELOCT_F,
+                                          RELOCT_PAGESEL_WREG, RELOCT_PAGESEL_BITS};
   static const std::set<uint16_t> mirel = {
-      RELOCT_CALL, RELOCT_GOTO,  RELOCT_HIGH,     RELOCT_LOW,   RELOCT_P,     RELOCT_BANKSEL,
-      RELOCT_PAGESEL, RELOCT_ALL, RELOCT_IBANKSEL, RELOCT_F, RELOCT_MOVLR, RELOCT_MOVLB,
-      RELOCT_PAGESEL_WREG};
+      RELOCT_CALL,    RELOCT_GOTO,    RELOCT_HIGH,        RELOCT_LOW,      RELOCT_P,
+      RELOCT_BANKSEL, RELOCT_PAGESEL, RELOCT_ALL,         RELOCT_IBANKSEL, RELOCT_F,
+      RELOCT_MOVLR,   RELOCT_MOVLB,   RELOCT_PAGESEL_WREG};
   static const std::set<uint16_t> zarn = {
-      RELOCT_CALL,     RELOCT_GOTO, RELOCT_HIGH, RELOCT_LOW,  RELOCT_BANKSEL,     RELOCT_PAGESEL,
-      RELOCT_ALL,      RELOCT_IBANKSEL, RELOCT_F, RELOCT_TRIS, RELOCT_PAGESEL_BITS};
+      RELOCT_CALL, RELOCT_GOTO,     RELOCT_HIGH, RELOCT_LOW,  RELOCT_BANKSEL,     RELOCT_PAGESEL,
+      RELOCT_ALL,  RELOCT_IBANKSEL, RELOCT_F,    RELOCT_TRIS, RELOCT_PAGESEL_BITS};
   static const std::set<uint16_t> ostra = {
-      RELOCT_CALL,     RELOCT_GOTO,  RELOCT_HIGH,  RELOCT_LOW,   RELOCT_BANKSEL, RELOCT_ALL,
-      RELOCT_IBANKSEL, RELOCT_F,     RELOCT_MOVLB, RELOCT_CALL2, RELOCT_FF1,     RELOCT_FF2,
-      RELOCT_LFSR1,    RELOCT_LFSR2, RELOCT_BRA,   RELOCT_CONDBRA, RELOCT_UPPER, RELOCT_ACCESS};
+      RELOCT_CALL,     RELOCT_GOTO,  RELOCT_HIGH,  RELOCT_LOW,     RELOCT_BANKSEL, RELOCT_ALL,
+      RELOCT_IBANKSEL, RELOCT_F,     RELOCT_MOVLB, RELOCT_CALL2,   RELOCT_FF1,     RELOCT_FF2,
+      RELOCT_LFSR1,    RELOCT_LFSR2, RELOCT_BRA,   RELOCT_CONDBRA, RELOCT_UPPER,   RELOCT_ACCESS};
   switch (family) {
     case CORE_VESK: return vesk;
     case CORE_MIREL: return mirel;
@@ -94,15 +94,14 @@ const std::set<uint16_t>& shownTypes(CoreFamily family) {
   static const std::set<uint16_t> vesk = {RELOCT_CALL,    RELOCT_GOTO,    RELOCT_HIGH,
                                           RELOCT_LOW,     RELOCT_F,       RELOCT_BANKSEL,
                                           RELOCT_PAGESEL, RELOCT_IBANKSEL};
-  static const std::set<uint16_t> mirel = {RELOCT_CALL, RELOCT_GOTO,    RELOCT_HIGH,
-                                           RELOCT_LOW,  RELOCT_F,       RELOCT_BANKSEL,
-                                           RELOCT_PAGESEL};
+  static const std::set<uint16_t> mirel = {RELOCT_CALL, RELOCT_GOTO,    RELOCT_HIGH,   RELOCT_LOW,
+                                           RELOCT_F,    RELOCT_BANKSEL, RELOCT_PAGESEL};
   static const std::set<uint16_t> zarn = {RELOCT_CALL, RELOCT_GOTO, RELOCT_F, RELOCT_BANKSEL,
                                           RELOCT_PAGESEL};
   static const std::set<uint16_t> ostra = {
-      RELOCT_CALL,  RELOCT_GOTO,  RELOCT_CALL2, RELOCT_HIGH,  RELOCT_LOW,    RELOCT_UPPER,
-      RELOCT_F,     RELOCT_ACCESS, RELOCT_BANKSEL, RELOCT_FF1, RELOCT_FF2,  RELOCT_LFSR1,
-      RELOCT_LFSR2, RELOCT_BRA,   RELOCT_CONDBRA};
+      RELOCT_CALL,  RELOCT_GOTO,  RELOCT_CALL2,  RELOCT_HIGH,    RELOCT_LOW,
+      RELOCT_UPPER, RELOCT_F,     RELOCT_ACCESS, RELOCT_BANKSEL, RELOCT_FF1,
+      RELOCT_FF2,   RELOCT_LFSR1, RELOCT_LFSR2,  RELOCT_BRA,     RELOCT_CONDBRA};
   switch (family) {
     case CORE_VESK: return vesk;
     case CORE_MIREL: return mirel;
@@ -114,10 +113,9 @@ const std::set<uint16_t>& shownTypes(CoreFamily family) {
 // How many bytes from the relocated word on a patch may write: bank and
 // page selections that the linker rewrites as two instructions.
 uint32_t patchedBytes(CoreFamily family, uint16_t type) {
-  const bool twoWords =
-      ((family == CORE_VESK || family == CORE_ZARN) && type == RELOCT_BANKSEL) ||
-      ((family == CORE_VESK || family == CORE_MIREL) && type == RELOCT_PAGESEL) ||
-      (family == CORE_ZARN && type == RELOCT_PAGESEL);
+  const bool twoWords = ((family == CORE_VESK || family == CORE_ZARN) && type == RELOCT_BANKSEL) ||
+                        ((family == CORE_VESK || family == CORE_MIREL) && type == RELOCT_PAGESEL) ||
+                        (family == CORE_ZARN && type == RELOCT_PAGESEL);
   return twoWords ? 4 : 2;
 }
 
@@ -162,7 +160,8 @@ TEST(LinkerExamples, LibraryIndexesTheRoutinesOfItsMembers) {
     // library's bytes do not depend on when it was made.
     const std::vector<uint8_t> bytes = qortest::readFileBytes(library->cName);
     ASSERT_GT(bytes.size(), 8u + 280u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[8 + 256]), 2), std::string("0\0", 2));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[8 + 256]), 2),
+              std::string("0\0", 2));
     EXPECT_EQ(library->cMembers.front()->cFileHdr.f_timdat, 0u);
   }
 }
@@ -231,8 +230,7 @@ TEST(LinkerExamples, LineEntriesNameInstructionLinesOfSourcesBesideTheObject) {
         const std::string fileName =
             Coff::getName(AuxFile::from(object->cSymTbl[1]), object->cStrTbl);
         EXPECT_EQ(fileName, source.fileName());
-        const std::vector<std::string> lines =
-            sourceLines(exampleDirectory(example) + fileName);
+        const std::vector<std::string> lines = sourceLines(exampleDirectory(example) + fileName);
         ASSERT_FALSE(lines.empty()) << example.family << "/" << fileName;
         size_t entries = 0;
         for (const auto& [section, lineEntries] : object->cScnLineno) {
@@ -276,9 +274,9 @@ TEST(LinkerExamples, CommandFilesAreAcceptedAndFitTheDevice) {
     Parser parser;
     Linker linker;
     std::string error;
-    ASSERT_EQ(parser.readCommandFile(exampleDirectory(example) + commandFileName(example),
-                                     linker, error),
-              1)
+    ASSERT_EQ(
+        parser.readCommandFile(exampleDirectory(example) + commandFileName(example), linker, error),
+        1)
         << error;
     EXPECT_EQ(linker.cLibPath, (std::list<std::string>{"."}));
     ASSERT_FALSE(linker.cCodePage.empty());
@@ -301,8 +299,7 @@ TEST(LinkerExamples, CommandFilesAreAcceptedAndFitTheDevice) {
       EXPECT_EQ(sections.count(section.getName()), 1u) << section.getName();
     }
     EXPECT_EQ(linker.cHasStack, 1u);
-    EXPECT_EQ(linker.cShareBanks.size() + linker.cAccessBanks.size() > 0,
-              example.family != "mirel")
+    EXPECT_EQ(linker.cShareBanks.size() + linker.cAccessBanks.size() > 0, example.family != "mirel")
         << example.family;
   }
 }
@@ -348,11 +345,11 @@ TEST(LinkerExamples, EachLinksAndConvertsWithoutMessages) {
     qortest::ScratchDir dir;
     copyExample(example, dir);
     const std::string output = example.family + ".o";
-    const qortest::ProcessResult link = qortest::runProgram(
-        QORLAN_PATH,
-        {commandFileName(example), "main.o", "io.o", kLibraryName, "-o", output, "-m",
-         example.family + ".map"},
-        dir.path());
+    const qortest::ProcessResult link =
+        qortest::runProgram(QORLAN_PATH,
+                            {commandFileName(example), "main.o", "io.o", kLibraryName, "-o", output,
+                             "-m", example.family + ".map"},
+                            dir.path());
     ASSERT_EQ(link.exitCode, 0) << example.family << "\n" << link.output;
     EXPECT_EQ(link.output, qortest::startupLines(linkerBanner()) + qortest::summary(0, 0));
     const std::unique_ptr<Coff> linked = Coff::make(dir.file(output));

@@ -172,7 +172,10 @@ const char kCommandFile[] =
 }  // namespace
 
 LinkerExample mirelExample() {
-  return {"mirel", kDevice, kCommandFile, {mainSource(), ioSource()},
+  return {"mirel",
+          kDevice,
+          kCommandFile,
+          {mainSource(), ioSource()},
           {delaySource(), checksumSource()}};
 }
 

@@ -135,8 +135,7 @@ Source ioSource() {
 }
 
 Source delaySource() {
-  Source s =
-      delayStart(kDevice, "delay_vars udata_acs", "delay_vars", STYP_UDATA | STYP_ACCESS);
+  Source s = delayStart(kDevice, "delay_vars udata_acs", "delay_vars", STYP_UDATA | STYP_ACCESS);
   s.section("delay_code code", "delay_code", STYP_CODE)
       .global("delay")
       .code("delay   movwf   outer, ACCESS", {o(MOVWF)}, reg("outer"))
@@ -189,7 +188,10 @@ const char kCommandFile[] =
 }  // namespace
 
 LinkerExample ostraExample() {
-  return {"ostra", kDevice, kCommandFile, {mainSource(), ioSource()},
+  return {"ostra",
+          kDevice,
+          kCommandFile,
+          {mainSource(), ioSource()},
           {delaySource(), checksumSource()}};
 }
 

@@ -194,8 +194,8 @@ const char kCommandFile[] =
 }  // namespace
 
 LinkerExample veskExample() {
-  return {"vesk", kDevice, kCommandFile, {mainSource(), ioSource()},
-          {delaySource(), checksumSource()}};
+  return {
+      "vesk", kDevice, kCommandFile, {mainSource(), ioSource()}, {delaySource(), checksumSource()}};
 }
 
 }  // namespace example

@@ -98,8 +98,7 @@ Source ioSource() {
 }
 
 Source delaySource() {
-  Source s =
-      delayStart(kDevice, "delay_shr udata_shr", "delay_shr", STYP_UDATA | STYP_SHARED);
+  Source s = delayStart(kDevice, "delay_shr udata_shr", "delay_shr", STYP_UDATA | STYP_SHARED);
   s.section("delay_code code", "delay_code", STYP_CODE)
       .global("delay")
       .code("delay   movwf   outer", {z(MOVWF)}, {{0, RELOCT_F, "outer"}})
@@ -158,8 +157,8 @@ const char kCommandFile[] =
 }  // namespace
 
 LinkerExample zarnExample() {
-  return {"zarn", kDevice, kCommandFile, {mainSource(), ioSource()},
-          {delaySource(), checksumSource()}};
+  return {
+      "zarn", kDevice, kCommandFile, {mainSource(), ioSource()}, {delaySource(), checksumSource()}};
 }
 
 }  // namespace example

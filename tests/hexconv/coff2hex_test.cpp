@@ -31,7 +31,8 @@ TEST(AddrRangeTest, BothEndsAreInclusive) {
 
 TEST(Coff2HexWhole, WordMemorySectionsStartAtTwiceTheirAddressAndArePaddedToWholeWords) {
   Coff2Hex hex;
-  ASSERT_EQ(hex.convertSections({sectionAt(0x8, {1, 2, 3}), sectionAt(0x40, {}), sectionAt(0x2, {4, 5})}, 2, {}),
+  ASSERT_EQ(hex.convertSections(
+                {sectionAt(0x8, {1, 2, 3}), sectionAt(0x40, {}), sectionAt(0x2, {4, 5})}, 2, {}),
             &hex);
   ASSERT_EQ(hex.cRanges.size(), 2u);
   EXPECT_EQ(hex.cRanges[0].cStart, 0x10u);
@@ -60,7 +61,9 @@ TEST(Coff2HexRanges, TwoRangesCutOneSectionIntoTwoRuns) {
   Coff2Hex hex;
   // Words 0x10..0x17; keep 0x10-0x11 and 0x15-0x16.
   std::vector<uint8_t> bytes = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-  ASSERT_EQ(hex.convertSections({sectionAt(0x10, bytes)}, 2, {AddrRange(0x15, 0x16), AddrRange(0x0, 0x11)}), &hex);
+  ASSERT_EQ(hex.convertSections({sectionAt(0x10, bytes)}, 2,
+                                {AddrRange(0x15, 0x16), AddrRange(0x0, 0x11)}),
+            &hex);
   ASSERT_EQ(hex.cRanges.size(), 2u);
   EXPECT_EQ(hex.cRanges[0].cStart, 0x20u);
   EXPECT_EQ(bytesOf(hex.cRanges[0]), (std::vector<uint8_t>{0, 1, 2, 3}));
@@ -70,7 +73,8 @@ TEST(Coff2HexRanges, TwoRangesCutOneSectionIntoTwoRuns) {
 
 TEST(Coff2HexRanges, RunsOfSeveralSectionsAndTheOddLastWord) {
   Coff2Hex hex;
-  ASSERT_EQ(hex.convertSections({sectionAt(0x0, {1, 2}), sectionAt(0x8, {3, 4, 5})}, 2, {AddrRange(0, 0xFFFF)}),
+  ASSERT_EQ(hex.convertSections({sectionAt(0x0, {1, 2}), sectionAt(0x8, {3, 4, 5})}, 2,
+                                {AddrRange(0, 0xFFFF)}),
             &hex);
   ASSERT_EQ(hex.cRanges.size(), 2u);
   EXPECT_EQ(bytesOf(hex.cRanges[1]), (std::vector<uint8_t>{3, 4, 5, 0}));
@@ -79,7 +83,8 @@ TEST(Coff2HexRanges, RunsOfSeveralSectionsAndTheOddLastWord) {
 
 TEST(Coff2HexRanges, NothingSelectedGivesNoConverter) {
   Coff2Hex hex;
-  EXPECT_EQ(hex.convertSections({sectionAt(0x10, {1, 2, 3, 4})}, 2, {AddrRange(0x12, 0x20)}), nullptr);
+  EXPECT_EQ(hex.convertSections({sectionAt(0x10, {1, 2, 3, 4})}, 2, {AddrRange(0x12, 0x20)}),
+            nullptr);
   Coff2Hex empty;
   EXPECT_EQ(empty.convertSections({}, 2, {AddrRange(0, 0xFFFF)}), nullptr);
 }

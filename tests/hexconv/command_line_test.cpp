@@ -17,7 +17,8 @@ struct Parsed {
 Parsed parse(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "qornip");
   Parsed parsed;
-  parsed.ok = parseCommandLine(static_cast<int>(arguments.size()), arguments.data(), parsed.options, parsed.message);
+  parsed.ok = parseCommandLine(static_cast<int>(arguments.size()), arguments.data(), parsed.options,
+                               parsed.message);
   return parsed;
 }
 
@@ -30,7 +31,8 @@ TEST(HexCommandLine, DefaultsToInhx32WithoutRanges) {
 }
 
 TEST(HexCommandLine, SwitchesInAnyCaseRangesInOrderAndTheLastFormatWins) {
-  Parsed parsed = parse({"/A", "INHX8S", "-r", "0x200-0x300", "prog.o", "/R", "16-0x10", "-a", "INHX8M", "/q"});
+  Parsed parsed =
+      parse({"/A", "INHX8S", "-r", "0x200-0x300", "prog.o", "/R", "16-0x10", "-a", "INHX8M", "/q"});
   ASSERT_EQ(parsed.ok, 1) << parsed.message;
   EXPECT_EQ(parsed.options.format, HEX_INHX8M);
   ASSERT_EQ(parsed.options.ranges.size(), 2u);
@@ -59,9 +61,10 @@ TEST(HexCommandLine, BadOrMissingFormat) {
 }
 
 TEST(HexCommandLine, UsageForMissingRangeValueNoFileOrTwoFiles) {
-  for (std::vector<const char*> arguments : {std::vector<const char*>{"prog.o", "/r"}, std::vector<const char*>{},
-                                             std::vector<const char*>{"/q"}, std::vector<const char*>{"a.o", "b.o"},
-                                             std::vector<const char*>{"a.o", "/x"}}) {
+  for (std::vector<const char*> arguments :
+       {std::vector<const char*>{"prog.o", "/r"}, std::vector<const char*>{},
+        std::vector<const char*>{"/q"}, std::vector<const char*>{"a.o", "b.o"},
+        std::vector<const char*>{"a.o", "/x"}}) {
     Parsed parsed = parse(arguments);
     EXPECT_EQ(parsed.ok, 0);
     EXPECT_EQ(parsed.message, kHexUsageText);

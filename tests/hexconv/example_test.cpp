@@ -30,11 +30,22 @@ std::vector<uint8_t> exampleObject() {
   return qortest::ObjectBuilder("blink.o")
       .processor(procCoffType(device), procRomWidthBits(device), procRamWidthBits(device))
       .fileFlags(F_EXEC)
-      .code(".reset").at(0x0000).absolute().bytes({0x0A, 0x28, 0x00, 0x00})
-      .code(".isr").at(0x0004).absolute().bytes({0x09, 0x00})
-      .code(".main").at(0x000A).bytes({0x83, 0x16, 0x86, 0x01, 0x83, 0x12, 0x86, 0x09, 0x0E, 0x28})
-      .romdata(".pattern").at(0x0800).bytes({0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40})
-      .udata(".state", 2).at(0x20)
+      .code(".reset")
+      .at(0x0000)
+      .absolute()
+      .bytes({0x0A, 0x28, 0x00, 0x00})
+      .code(".isr")
+      .at(0x0004)
+      .absolute()
+      .bytes({0x09, 0x00})
+      .code(".main")
+      .at(0x000A)
+      .bytes({0x83, 0x16, 0x86, 0x01, 0x83, 0x12, 0x86, 0x09, 0x0E, 0x28})
+      .romdata(".pattern")
+      .at(0x0800)
+      .bytes({0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40})
+      .udata(".state", 2)
+      .at(0x20)
       .global("main_entry", 0x000A, 3)
       .timeStamp(0)
       .image();
@@ -50,10 +61,12 @@ TEST(HexconvExample, BundledObjectIsTheDescribedOne) {
 
 TEST(HexconvExample, BundledObjectConvertsToTheBundledHexFile) {
   qortest::ScratchDir dir;
-  qortest::ProcessResult result = qortest::runProgram(QORNIP_PATH, {"/q", kExampleDir + "blink.o"}, dir.path());
+  qortest::ProcessResult result =
+      qortest::runProgram(QORNIP_PATH, {"/q", kExampleDir + "blink.o"}, dir.path());
   ASSERT_EQ(result.exitCode, 0) << result.output;
   const std::string produced = qortest::readFile(dir.file("blink.hex"));
-  if (std::getenv("QOR_WRITE_EXAMPLES") != nullptr) qortest::writeFile(kExampleDir + "blink.hex", produced);
+  if (std::getenv("QOR_WRITE_EXAMPLES") != nullptr)
+    qortest::writeFile(kExampleDir + "blink.hex", produced);
   EXPECT_EQ(produced, qortest::readFile(kExampleDir + "blink.hex"));
   hexcheck::ByteMap image;
   hexcheck::addBytes(image, 0x0000, {0x0A, 0x28, 0x00, 0x00});

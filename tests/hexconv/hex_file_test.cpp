@@ -33,7 +33,8 @@ class HexFileTest : public ::testing::Test {
 
   std::set<std::string> entries() const {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(cScratch.path())) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(cScratch.path()))
+      names.insert(entry.path().filename().string());
     return names;
   }
 
@@ -55,7 +56,8 @@ TEST_F(HexFileTest, UnwritableNameIsReportedAndNothingIsLeftBehind) {
   fs::create_directory("prog.hex");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(cHex.write(HEX_INHX32), 0);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error - Could not open hex file 'prog.hex' for writing.\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Error - Could not open hex file 'prog.hex' for writing.\n");
   EXPECT_EQ(errorCount(), 1u);
   EXPECT_EQ(entries(), (std::set<std::string>{"prog.hex"}));
   EXPECT_TRUE(fs::is_directory("prog.hex"));
@@ -66,7 +68,8 @@ TEST_F(HexFileTest, SplitLayoutKeepsTheOldLowFileWhenTheHighFileCannotBeWritten)
   fs::create_directory("prog.hxh");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(cHex.write(HEX_INHX8S), 0);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error - Could not open hex file 'prog.hxh' for writing.\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Error - Could not open hex file 'prog.hxh' for writing.\n");
   EXPECT_EQ(qortest::readFile("prog.hxl"), "old low file\n");
   EXPECT_EQ(entries(), (std::set<std::string>{"prog.hxl", "prog.hxh"}));
 }

@@ -51,7 +51,8 @@ TEST(HexWrite, SplitLayoutCompletesAnOddLastWordWithZero) {
 }
 
 TEST(HexWrite, LinearAddressRecordWhenCrossingSixtyFourK) {
-  Hex hex = imageOf({HexRange(0xFFF8, bytesFrom(0x01, 16)), HexRange(0x12340000, bytesFrom(0x01, 1))});
+  Hex hex =
+      imageOf({HexRange(0xFFF8, bytesFrom(0x01, 16)), HexRange(0x12340000, bytesFrom(0x01, 1))});
   EXPECT_EQ(renderOne(hex, HEX_INHX32),
             ":020000040000FA\n"
             ":08FFF8000102030405060708DD\n"
@@ -90,7 +91,8 @@ TEST(HexWrite, LastRecordBelowSixtyFourKIsAccepted) {
 using HexWriteDeathTest = ::testing::Test;
 
 TEST_F(HexWriteDeathTest, SixteenBitLayoutsStopAboveSixtyFourK) {
-  const char* message = "Error - Selected hex format does not support byte addresses above 64kb; use INHX32 format";
+  const char* message =
+      "Error - Selected hex format does not support byte addresses above 64kb; use INHX32 format";
   Hex bytes = imageOf({HexRange(0xFFF8, bytesFrom(0x01, 16))});
   EXPECT_EXIT(bytes.render(HEX_INHX8M), ::testing::ExitedWithCode(255), message);
   Hex words = imageOf({HexRange(0x1FFF0, bytesFrom(0x01, 32))});

@@ -34,10 +34,12 @@ std::vector<uint8_t> counting(uint8_t first, size_t count) {
   return bytes;
 }
 
-qortest::ObjectBuilder objectOf(const std::string& name, uint32_t romWidthBits, const std::vector<RomPiece>& pieces) {
+qortest::ObjectBuilder objectOf(const std::string& name, uint32_t romWidthBits,
+                                const std::vector<RomPiece>& pieces) {
   qortest::ObjectBuilder builder(name);
   builder.processor(0, romWidthBits, 8);
-  for (const RomPiece& piece : pieces) builder.section(piece.name, piece.flags).at(piece.paddr).bytes(piece.bytes);
+  for (const RomPiece& piece : pieces)
+    builder.section(piece.name, piece.flags).at(piece.paddr).bytes(piece.bytes);
   // The reader wants a symbol table and a string table.
   builder.global("program_entry", 0, N_ABS);
   return builder;
@@ -46,7 +48,8 @@ qortest::ObjectBuilder objectOf(const std::string& name, uint32_t romWidthBits, 
 // The bytes each piece puts into program memory, at K x its address.
 ByteMap imageOf(uint32_t bytesPerAddress, const std::vector<RomPiece>& pieces) {
   ByteMap image;
-  for (const RomPiece& piece : pieces) hexcheck::addBytes(image, bytesPerAddress * piece.paddr, piece.bytes);
+  for (const RomPiece& piece : pieces)
+    hexcheck::addBytes(image, bytesPerAddress * piece.paddr, piece.bytes);
   return image;
 }
 
@@ -148,7 +151,8 @@ TEST_F(QornipTest, OddSectionsOnByteMemoryDoNotOverlapTheirNeighbours) {
                                         {".b", STYP_ROMDATA, 0x0103, {0x04}}};
   write(objectOf("prog.o", kByteMemory, pieces));
   convert({"prog.o"});
-  EXPECT_EQ(contents("prog.hex"), ":020000040000FA\n:03010000010203F6\n:0101030004F7\n:00000001FF\n");
+  EXPECT_EQ(contents("prog.hex"),
+            ":020000040000FA\n:03010000010203F6\n:0101030004F7\n:00000001FF\n");
   expectSrecordReads("prog.hex", imageOf(1, pieces));
 }
 
@@ -164,8 +168,16 @@ TEST_F(QornipTest, SplitLayoutOnByteMemoryCompletesTheLastWordWithZero) {
 }
 
 TEST_F(QornipTest, OnlyCodeAndRomdataSectionsAreConverted) {
-  qortest::ObjectBuilder builder = objectOf("prog.o", kWordMemory, {{".code", STYP_CODE, 0x0, {0xAA, 0xBB}}});
-  builder.idata(".idata").at(0x20).bytes({1, 2}).udata(".udata", 4).at(0x30).section(".none", 0).at(0x40).bytes({3, 4});
+  qortest::ObjectBuilder builder =
+      objectOf("prog.o", kWordMemory, {{".code", STYP_CODE, 0x0, {0xAA, 0xBB}}});
+  builder.idata(".idata")
+      .at(0x20)
+      .bytes({1, 2})
+      .udata(".udata", 4)
+      .at(0x30)
+      .section(".none", 0)
+      .at(0x40)
+      .bytes({3, 4});
   write(builder);
   convert({"/a", "INHX8M", "prog.o"});
   EXPECT_EQ(contents("prog.hex"), ":02000000AABB99\n:00000001FF\n");
@@ -216,10 +228,11 @@ TEST_F(QornipTest, SixteenBitLayoutsStopAboveSixtyFourKWithoutWritingAFile) {
   qortest::writeFile(cDir.file("prog.hex"), "an older hex file\n");
   qortest::ProcessResult result = run({"/a", "INHX8M", "prog.o"});
   EXPECT_EQ(result.exitCode, 255);
-  EXPECT_EQ(result.output, banner() +
-                               "Error - Selected hex format does not support byte addresses above 64kb; use "
-                               "INHX32 format!\n" +
-                               summary(1));
+  EXPECT_EQ(result.output,
+            banner() +
+                "Error - Selected hex format does not support byte addresses above 64kb; use "
+                "INHX32 format!\n" +
+                summary(1));
   EXPECT_EQ(contents("prog.hex"), "an older hex file\n");
 
   write(objectOf("prog.o", kWordMemory, {{".code", STYP_CODE, 0x10000, {0x01, 0x02}}}));
@@ -293,8 +306,8 @@ TEST_F(QornipTest, SwitchMessagesAndUsageEndWithoutSummary) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.output, banner() + c.text);
   }
-  for (std::vector<std::string> arguments : {std::vector<std::string>{"/q"},
-                                             std::vector<std::string>{"/Q", "/a", "hex", "prog.o"}}) {
+  for (std::vector<std::string> arguments :
+       {std::vector<std::string>{"/q"}, std::vector<std::string>{"/Q", "/a", "hex", "prog.o"}}) {
     qortest::ProcessResult quiet = run(arguments);
     EXPECT_EQ(quiet.exitCode, 1);
     EXPECT_EQ(quiet.output, "");
@@ -322,7 +335,8 @@ TEST_F(QornipTest, ProgramCalledByAQuietSwitchNameIsQuiet) {
 TEST_F(QornipTest, UnreadableObjectFails) {
   qortest::ProcessResult result = run({"missing.o"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.output, banner() + "Error - Could not open Coff file 'missing.o' for reading.\n" + summary(1));
+  EXPECT_EQ(result.output,
+            banner() + "Error - Could not open Coff file 'missing.o' for reading.\n" + summary(1));
   qortest::writeFile(cDir.file("junk.o"), "not an object file at all");
   result = run({"junk.o"});
   EXPECT_EQ(result.exitCode, 1);
@@ -347,7 +361,8 @@ TEST_F(QornipTest, ObjectWithoutOptionalHeaderIsNotConverted) {
   image.erase(image.begin() + 20, image.begin() + 36);
   writeLe16(image.data() + 16, 0);
   auto moveBack = [&](size_t at) {
-    if (readLe32(image.data() + at) != 0) writeLe32(image.data() + at, readLe32(image.data() + at) - 16);
+    if (readLe32(image.data() + at) != 0)
+      writeLe32(image.data() + at, readLe32(image.data() + at) - 16);
   };
   moveBack(8);
   for (uint16_t j = 0; j < sections; ++j) {
@@ -356,7 +371,8 @@ TEST_F(QornipTest, ObjectWithoutOptionalHeaderIsNotConverted) {
   ASSERT_TRUE(qortest::writeFileBytes(cDir.file("prog.o"), image));
   qortest::ProcessResult result = run({"prog.o"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.output, banner() + "Error - Coff file 'prog.o' missing optional file header.\n" + summary(1));
+  EXPECT_EQ(result.output,
+            banner() + "Error - Coff file 'prog.o' missing optional file header.\n" + summary(1));
   EXPECT_FALSE(exists("prog.hex"));
 }
 
@@ -365,7 +381,8 @@ TEST_F(QornipTest, HexFileThatCannotBeOpened) {
   fs::create_directory(cDir.file("prog.hex"));
   qortest::ProcessResult result = run({"prog.o"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.output, banner() + "Error - Could not open hex file 'prog.hex' for writing.\n" + summary(1));
+  EXPECT_EQ(result.output,
+            banner() + "Error - Could not open hex file 'prog.hex' for writing.\n" + summary(1));
 }
 
 // A hex file name that is a link to a file not there yet: the file is

@@ -55,24 +55,29 @@ ByteMap parseHexDump(const std::string& dump) {
 std::string describe(const ByteMap& image) {
   std::ostringstream text;
   text << std::hex;
-  for (const auto& [address, value] : image) text << address << "=" << static_cast<int>(value) << " ";
+  for (const auto& [address, value] : image)
+    text << address << "=" << static_cast<int>(value) << " ";
   return text.str();
 }
 
 }  // namespace
 
-bool srecordAvailable() { return !findOnPath("srec_info").empty() && !findOnPath("srec_cat").empty(); }
+bool srecordAvailable() {
+  return !findOnPath("srec_info").empty() && !findOnPath("srec_cat").empty();
+}
 
 ::testing::AssertionResult srecordAgrees(const std::string& path, const ByteMap& expected) {
   if (!srecordAvailable()) return ::testing::AssertionSuccess();
   const std::string directory = fs::path(path).parent_path().string();
   const std::string name = fs::path(path).filename().string();
-  qortest::ProcessResult info = qortest::runProgram(findOnPath("srec_info"), {name, "-Intel"}, directory);
+  qortest::ProcessResult info =
+      qortest::runProgram(findOnPath("srec_info"), {name, "-Intel"}, directory);
   if (info.exitCode != 0) {
-    return ::testing::AssertionFailure() << "srec_info refuses " << path << ": " << info.errorOutput;
+    return ::testing::AssertionFailure()
+           << "srec_info refuses " << path << ": " << info.errorOutput;
   }
-  qortest::ProcessResult dump =
-      qortest::runProgram(findOnPath("srec_cat"), {name, "-Intel", "-Output", "-", "-HEX_Dump"}, directory);
+  qortest::ProcessResult dump = qortest::runProgram(
+      findOnPath("srec_cat"), {name, "-Intel", "-Output", "-", "-HEX_Dump"}, directory);
   if (dump.exitCode != 0) {
     return ::testing::AssertionFailure() << "srec_cat refuses " << path << ": " << dump.errorOutput;
   }

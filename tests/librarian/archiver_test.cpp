@@ -44,8 +44,9 @@ TEST(Archiver, PrintShowsEveryField) {
 
 TEST(Archiver, PrintNamesEveryCommandAndUnknownOnes) {
   const std::pair<uint8_t, const char*> names[] = {
-      {CMD_CREATE, "cmdCreate"}, {CMD_LIST, "cmdList"},       {CMD_DELETE, "cmdDelete"},
-      {CMD_REPLACE, "cmdReplace"}, {CMD_EXTRACT, "cmdExtract"}, {5, "undefined"}, {255, "undefined"}};
+      {CMD_CREATE, "cmdCreate"},   {CMD_LIST, "cmdList"},       {CMD_DELETE, "cmdDelete"},
+      {CMD_REPLACE, "cmdReplace"}, {CMD_EXTRACT, "cmdExtract"}, {5, "undefined"},
+      {255, "undefined"}};
   for (const auto& [command, name] : names) {
     Archiver archiver;
     archiver.cCmd = command;
@@ -62,7 +63,8 @@ TEST(Archiver, UnknownCommandCodeFails) {
 }
 
 TEST(SafeMemberName, PlainAndRelativeNamesAreSafe) {
-  for (const char* name : {"a.o", "sub/a.o", "sub\\a.o", "a..o", "...", "..a/b.o", "a/..b", "./a.o"}) {
+  for (const char* name :
+       {"a.o", "sub/a.o", "sub\\a.o", "a..o", "...", "..a/b.o", "a/..b", "./a.o"}) {
     EXPECT_TRUE(isSafeMemberName(name)) << name;
   }
 }
@@ -74,8 +76,8 @@ TEST(SafeMemberName, AbsoluteNamesAreRefused) {
 }
 
 TEST(SafeMemberName, ParentComponentsAreRefusedWhateverTheSeparator) {
-  for (const char* name : {"..", "../a.o", "..\\a.o", "sub/../a.o", "sub\\..\\..\\a.o", "sub/..",
-                           "a/b\\../c.o"}) {
+  for (const char* name :
+       {"..", "../a.o", "..\\a.o", "sub/../a.o", "sub\\..\\..\\a.o", "sub/..", "a/b\\../c.o"}) {
     EXPECT_FALSE(isSafeMemberName(name)) << name;
   }
 }

@@ -29,14 +29,18 @@ using Bytes = std::vector<uint8_t>;
 struct Member {
   std::string headerName;  // as the name field holds it, before the '/'
   Bytes image;
-  std::string date;        // the date field's text; empty: the image's stamp
+  std::string date;  // the date field's text; empty: the image's stamp
 };
 
 Bytes withFunction(const std::string& name, uint32_t stamp, uint32_t linePointer) {
   return ObjectBuilder(name)
       .timeStamp(stamp)
-      .code(".code").bytes({1, 2, 3, 4}).line(0, 3, 0, 0).line(0, 4, 2, 0)
-      .symbol(name + "_fn", 0, 1, C_EXT, DT_FCN << 4).aux(AuxFcn{0, 4, linePointer, 0})
+      .code(".code")
+      .bytes({1, 2, 3, 4})
+      .line(0, 3, 0, 0)
+      .line(0, 4, 2, 0)
+      .symbol(name + "_fn", 0, 1, C_EXT, DT_FCN << 4)
+      .aux(AuxFcn{0, 4, linePointer, 0})
       .image();
 }
 
@@ -68,7 +72,8 @@ std::vector<Member> mixedMembers() {
   const uint32_t symbols = readLe32(&misPointed[8]);
   writeLe32(&misPointed[symbols + SymbolEntry::SIZE + 8], 0x99);
   // udata bytes stored at the raw data: read, but never written.
-  Bytes udata = ObjectBuilder("bss.o").timeStamp(300).udata(".bss", 4).global("bss_item", 0, 1).image();
+  Bytes udata =
+      ObjectBuilder("bss.o").timeStamp(300).udata(".bss", 4).global("bss_item", 0, 1).image();
   writeLe32(&udata[36 + 20], 36 + SectionHeader::SIZE);
   // The older layout: announced when read, written in the current one.
   Bytes older = ObjectBuilder("old.o").timeStamp(400).global("old_entry", 0, N_ABS).image();
@@ -92,7 +97,8 @@ struct Outcome {
 };
 
 // Runs `command` on the library written to `path`; what it said and left.
-Outcome outcomeOf(const std::string& path, const Bytes& library, const std::function<int()>& command) {
+Outcome outcomeOf(const std::string& path, const Bytes& library,
+                  const std::function<int()>& command) {
   EXPECT_TRUE(qortest::writeFileBytes(path, library));
   Outcome outcome;
   {
@@ -156,12 +162,14 @@ TEST(LibraryImage, ReadsTheMembersArchiveReads) {
   const Bytes library = libraryOf(mixedMembers());
   std::unique_ptr<Archive> archive;
   LibraryImage image;
-  const Outcome byArchive = outcomeOf(path, library, [&] { return (archive = Archive::make(path)) ? 1 : 0; });
+  const Outcome byArchive =
+      outcomeOf(path, library, [&] { return (archive = Archive::make(path)) ? 1 : 0; });
   const Outcome byImage = outcomeOf(path, library, [&] { return image.read(path) ? 1 : 0; });
   expectSame(byArchive, byImage, "read");
   EXPECT_NE(byImage.trace, "");
   EXPECT_NE(byImage.messages.find("missing optional file header"), std::string::npos);
-  EXPECT_NE(byImage.messages.find("'plain.o_fn' has multiple external definitions"), std::string::npos);
+  EXPECT_NE(byImage.messages.find("'plain.o_fn' has multiple external definitions"),
+            std::string::npos);
   ASSERT_TRUE(archive);
   ASSERT_EQ(image.cMembers.size(), archive->cMembers.size());
   size_t keptAsBytes = 0;
@@ -191,9 +199,17 @@ TEST(LibraryImage, DeleteAndReplaceWriteWhatArchiveWrites) {
   qortest::ScratchDir dir;
   InDirectory here(dir.path());
   const std::string path = dir.file("mixed.lib");
-  ObjectBuilder("pointer.o").timeStamp(800).code(".code").bytes({7, 7}).global("fresh", 0, 1)
+  ObjectBuilder("pointer.o")
+      .timeStamp(800)
+      .code(".code")
+      .bytes({7, 7})
+      .global("fresh", 0, 1)
       .writeFile(dir.file("pointer.o"));
-  ObjectBuilder("new.o").timeStamp(900).code(".code").bytes({8}).global("newest", 0, 1)
+  ObjectBuilder("new.o")
+      .timeStamp(900)
+      .code(".code")
+      .bytes({8})
+      .global("newest", 0, 1)
       .writeFile(dir.file("new.o"));
   // Without the last two members no symbol is defined twice, so the
   // commands write; with them they fail after the index check.

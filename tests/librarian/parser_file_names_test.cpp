@@ -19,7 +19,7 @@ TEST(ParserFileNames, ValidFileNameLooksAtTheNamePartOnly) {
   EXPECT_EQ(Parser::isValidFileName("dir\\Z"), 1);
   EXPECT_EQ(Parser::isValidFileName("-m"), 0);
   EXPECT_EQ(Parser::isValidFileName("dir/_out.hex"), 0);
-  EXPECT_EQ(Parser::isValidFileName("dir/"), 0);          // no name at all
+  EXPECT_EQ(Parser::isValidFileName("dir/"), 0);  // no name at all
   EXPECT_EQ(Parser::isValidFileName(".hidden"), 0);
   EXPECT_EQ(Parser::isValidFileName(""), 0);
 }

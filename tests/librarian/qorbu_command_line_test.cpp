@@ -30,7 +30,8 @@ TEST_F(CommandLine, QuietSwitchAsTheProgramNameSilencesTheRun) {
 }
 
 TEST_F(CommandLine, HelpSwitchesUnknownSwitchesAndStrayNamesShowTheHelp) {
-  for (const char* argument : {"/h", "-h", "/H", "/?", "-?", "/z", "-quiet", "/cx", "x.lib", "a.o"}) {
+  for (const char* argument :
+       {"/h", "-h", "/H", "/?", "-?", "/z", "-quiet", "/cx", "x.lib", "a.o"}) {
     ProcessResult result = qorbu({argument, "x.lib"});
     EXPECT_EQ(result.output, banner() + helpScreen()) << argument;
     EXPECT_EQ(result.exitCode, 255) << argument;
@@ -44,9 +45,13 @@ TEST_F(CommandLine, QuietModeDoesNotSilenceTheHelpScreen) {
 }
 
 TEST_F(CommandLine, LibraryNameMustBeALibraryFileName) {
-  for (std::vector<std::string> arguments :
-       {std::vector<std::string>{"/c"}, {"/c", ""}, {"/c", ".lib"}, {"/c", "a.li"}, {"/t", "_a.lib"},
-        {"/x", "a.o"}, {"/d", "dir/"}}) {
+  for (std::vector<std::string> arguments : {std::vector<std::string>{"/c"},
+                                             {"/c", ""},
+                                             {"/c", ".lib"},
+                                             {"/c", "a.li"},
+                                             {"/t", "_a.lib"},
+                                             {"/x", "a.o"},
+                                             {"/d", "dir/"}}) {
     ProcessResult result = qorbu(arguments);
     EXPECT_EQ(result.output, banner() + error("library filename is required") + summary(1))
         << testing::PrintToString(arguments);

@@ -12,8 +12,8 @@ std::string leftAligned(const std::string& text, size_t width) {
 }
 
 std::string listLine(const std::string& name, size_t size, const std::string& date) {
-  return "Member: " + leftAligned("'" + name + "'", 25) + "  Size: " +
-         leftAligned(std::to_string(size), 6) + " Date: " + date + " \n";
+  return "Member: " + leftAligned("'" + name + "'", 25) +
+         "  Size: " + leftAligned(std::to_string(size), 6) + " Date: " + date + " \n";
 }
 
 std::string extracting(const std::string& name) { return "Extracting member '" + name + "'.\n"; }
@@ -93,9 +93,9 @@ TEST_F(Commands, CreateWithAMissingObjectWritesNothing) {
 TEST_F(Commands, CreateWithAnUnreadableObjectWritesNothing) {
   qortest::writeFile(file("junk.o"), std::string(40, 'j'));
   ProcessResult result = qorbu({"/c", "x.lib", "junk.o"});
-  EXPECT_EQ(result.output,
-            banner() + error("Coff file 'junk.o' does not appear to be a valid COFF file.") +
-                summary(1));
+  EXPECT_EQ(
+      result.output,
+      banner() + error("Coff file 'junk.o' does not appear to be a valid COFF file.") + summary(1));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_FALSE(exists("x.lib"));
 }
@@ -103,9 +103,9 @@ TEST_F(Commands, CreateWithAnUnreadableObjectWritesNothing) {
 TEST_F(Commands, CreateWithTwoDefinitionsOfOneExternalWritesNothing) {
   put(alphaTwinObject(), "twin.o");
   ProcessResult result = qorbu({"/c", "x.lib", "alpha.o", "beta.o", "twin.o"});
-  EXPECT_EQ(result.output,
-            banner() + error("Symbol 'alpha_entry' has multiple external definitions.") +
-                summary(1));
+  EXPECT_EQ(
+      result.output,
+      banner() + error("Symbol 'alpha_entry' has multiple external definitions.") + summary(1));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_FALSE(exists("x.lib"));
 }
@@ -115,10 +115,9 @@ TEST_F(Commands, CreateWithTwoDefinitionsOfOneExternalWritesNothing) {
 TEST_F(Commands, ListShowsNameSizeAndDateOfEachMember) {
   makeLibrary();
   ProcessResult result = qorbu({"/t", "two.lib", "ignored.o", "also_ignored.o"});
-  EXPECT_EQ(result.output, banner() +
-                               listLine("alpha.o", cAlpha.size(), "Fri Feb 13 23:31:30 2009") +
-                               listLine("beta.o", cBeta.size(), "Sun Sep  9 01:46:40 2001") +
-                               summary(0));
+  EXPECT_EQ(result.output,
+            banner() + listLine("alpha.o", cAlpha.size(), "Fri Feb 13 23:31:30 2009") +
+                listLine("beta.o", cBeta.size(), "Sun Sep  9 01:46:40 2001") + summary(0));
   EXPECT_EQ(result.exitCode, 0);
 }
 
@@ -129,8 +128,8 @@ TEST_F(Commands, ListKeepsNamesLongerThanTheirColumnWhole) {
   ProcessResult result = qorbu({"/q", "/t", "long.lib"});
   EXPECT_EQ(result.output, "");
   result = qorbu({"/t", "long.lib"});
-  EXPECT_EQ(result.output, banner() + "Member: '" + longName + "'  Size: " +
-                               leftAligned(std::to_string(image.size()), 6) +
+  EXPECT_EQ(result.output, banner() + "Member: '" + longName +
+                               "'  Size: " + leftAligned(std::to_string(image.size()), 6) +
                                " Date: Fri Feb 13 23:31:30 2009 \n" + summary(0));
 }
 
@@ -180,9 +179,9 @@ TEST_F(Commands, DeleteOfANonMemberChangesNothing) {
   makeLibrary();
   std::string before = contents("two.lib");
   ProcessResult result = qorbu({"/d", "two.lib", "alpha.o", "nobody.o", "Beta.o"});
-  EXPECT_EQ(result.output,
-            banner() + error("'nobody.o' is not a member of library 'two.lib'.") +
-                error("'Beta.o' is not a member of library 'two.lib'.") + summary(2));
+  EXPECT_EQ(result.output, banner() + error("'nobody.o' is not a member of library 'two.lib'.") +
+                               error("'Beta.o' is not a member of library 'two.lib'.") +
+                               summary(2));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(contents("two.lib"), before);
 }
@@ -238,9 +237,9 @@ TEST_F(Commands, ReplaceThatWouldDefineASymbolTwiceChangesNothing) {
   std::string before = contents("two.lib");
   put(alphaTwinObject(), "twin.o");
   ProcessResult result = qorbu({"/r", "two.lib", "twin.o"});
-  EXPECT_EQ(result.output,
-            banner() + error("Symbol 'alpha_entry' has multiple external definitions.") +
-                summary(1));
+  EXPECT_EQ(
+      result.output,
+      banner() + error("Symbol 'alpha_entry' has multiple external definitions.") + summary(1));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(contents("two.lib"), before);
 }
@@ -394,9 +393,9 @@ TEST_F(SharedNames, ANameGivenTwiceTakesTheMembersOfTheNameInTurn) {
 
 TEST_F(Commands, ExtractStopsAtTheFirstMemberThatCannotBeWritten) {
   // The member's directory does not exist here, so its file cannot be made.
-  qortest::writeFile(file("nested.lib"),
-                     libraryMagic() + libraryMember("absent_dir/alpha.o", 1234567890, cAlpha) +
-                         betaMember());
+  qortest::writeFile(
+      file("nested.lib"),
+      libraryMagic() + libraryMember("absent_dir/alpha.o", 1234567890, cAlpha) + betaMember());
   std::filesystem::remove(file("beta.o"));
   ProcessResult result = qorbu({"/x", "nested.lib"});
   EXPECT_EQ(result.output, banner() + extracting("absent_dir/alpha.o") +

@@ -32,12 +32,14 @@ class UnsafeNames : public QorbuRun {
                  .image();
     cAbsolute = file("absolute_escape.o");
     std::string library = libraryMagic();
-    for (const std::string& name : memberNames()) library += libraryMember(name, 1234567890, cImage);
+    for (const std::string& name : memberNames())
+      library += libraryMember(name, 1234567890, cImage);
     qortest::writeFile(file("work/mixed.lib"), library);
   }
 
   std::vector<std::string> memberNames() const {
-    return {"first.o", "../parent_escape.o", cAbsolute, "sub\\..\\..\\back_escape.o",
+    return {"first.o",          "../parent_escape.o",
+            cAbsolute,          "sub\\..\\..\\back_escape.o",
             "c:drive_escape.o", "last.o"};
   }
 
@@ -62,10 +64,9 @@ TEST_F(UnsafeNames, ExtractAllSkipsThemReportsEachAndExtractsTheRest) {
 }
 
 TEST_F(UnsafeNames, ExtractByNameRefusesTheUnsafeOneAndExtractsTheOthers) {
-  ProcessResult result =
-      qorbuIn(file("work"), {"/x", "mixed.lib", "../parent_escape.o", "last.o"});
-  EXPECT_EQ(result.output, banner() + unsafe("../parent_escape.o") +
-                               "Extracting member 'last.o'.\n" + summary(1));
+  ProcessResult result = qorbuIn(file("work"), {"/x", "mixed.lib", "../parent_escape.o", "last.o"});
+  EXPECT_EQ(result.output,
+            banner() + unsafe("../parent_escape.o") + "Extracting member 'last.o'.\n" + summary(1));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_FALSE(exists("parent_escape.o"));
   EXPECT_TRUE(exists("work/last.o"));
@@ -88,7 +89,10 @@ TEST_F(InPlace, DeleteAndReplaceCopyWhatTheLibraryHeldBeforeTheCut) {
   std::vector<std::string> names;
   for (int k = 0; k < 200; ++k) {
     names.push_back("m" + std::to_string(k) + ".o");
-    put(ObjectBuilder(names.back()).timeStamp(k).code(".code").bytes(std::vector<uint8_t>(1000, k))
+    put(ObjectBuilder(names.back())
+            .timeStamp(k)
+            .code(".code")
+            .bytes(std::vector<uint8_t>(1000, k))
             .global("entry_" + std::to_string(k), 0, 1),
         names.back());
   }
@@ -125,7 +129,11 @@ class FailedWrite : public QorbuRun {
     QorbuRun::SetUp();
     put(alphaObject(), "alpha.o");
     std::vector<uint8_t> bulk(3000, 0x5A);
-    put(ObjectBuilder("big.o").timeStamp(1).code("big_code_section").bytes(bulk).global("big_entry", 0, 1),
+    put(ObjectBuilder("big.o")
+            .timeStamp(1)
+            .code("big_code_section")
+            .bytes(bulk)
+            .global("big_entry", 0, 1),
         "big.o");
     ASSERT_EQ(qorbu({"/c", "keep.lib", "alpha.o"}).exitCode, 0);
     cBefore = contents("keep.lib");

@@ -176,8 +176,9 @@ TEST(FillNames, NameHeldAlreadyTakesItsFirstOffset) {
     qortest::CapturedOutput captured;
     state.linker.buildOutputHoles();
   }
-  EXPECT_EQ(state.linker.cOutput.cStrTbl,
-            (StringTable{{4, ".fill_101"}, {14, ".fill_100"}, {24, ".fill_100"}, {34, ".fill_101"}}));
+  EXPECT_EQ(
+      state.linker.cOutput.cStrTbl,
+      (StringTable{{4, ".fill_101"}, {14, ".fill_100"}, {24, ".fill_100"}, {34, ".fill_101"}}));
   EXPECT_EQ(state.header(".fill_100")._s_offset(), 14u);
   EXPECT_EQ(state.header(".fill_101")._s_offset(), 4u);
 }

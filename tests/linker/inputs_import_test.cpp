@@ -88,20 +88,34 @@ struct ImportCase {
 };
 
 const std::vector<ImportCase> IMPORT_CASES = {
-    {"two libraries define the name", {{"main.o", {"main"}, {"f"}}},
-     {{{"m1.o", {"f"}, {}}}, {{"m2.o", {"f"}, {}}}}, {"m1.o"}},
-    {"smallest name first, its member defines both", {{"main.o", {}, {"b", "a"}}},
-     {{{"mab.o", {"a", "b"}, {}}}, {{"mb.o", {"b"}, {}}}}, {"mab.o"}},
-    {"smallest name first, one member each", {{"main.o", {}, {"b", "a"}}},
-     {{{"mb.o", {"b"}, {}}, {"ma.o", {"a"}, {}}}}, {"ma.o", "mb.o"}},
-    {"a member pulls in another", {{"main.o", {}, {"m"}}},
-     {{{"mm.o", {"m"}, {"c"}}}, {{"mc.o", {"c"}, {}}}}, {"mm.o", "mc.o"}},
-    {"nothing undefined", {{"main.o", {"f"}, {"f"}}, {"b.o", {"g"}, {"f"}}},
-     {{{"mf.o", {"f"}, {}}, {"mg.o", {"g"}, {}}}}, {}},
-    {"a later input defines the name", {{"a.o", {}, {"g"}}, {"b.o", {"g"}, {}}},
-     {{{"mg.o", {"g"}, {}}}}, {}},
-    {"names no library supplies stay undefined", {{"main.o", {}, {"a", "z", "b"}}},
-     {{{"mb.o", {"b"}, {"c"}}, {"mc.o", {"c"}, {"a"}}}}, {"mb.o", "mc.o"}},
+    {"two libraries define the name",
+     {{"main.o", {"main"}, {"f"}}},
+     {{{"m1.o", {"f"}, {}}}, {{"m2.o", {"f"}, {}}}},
+     {"m1.o"}},
+    {"smallest name first, its member defines both",
+     {{"main.o", {}, {"b", "a"}}},
+     {{{"mab.o", {"a", "b"}, {}}}, {{"mb.o", {"b"}, {}}}},
+     {"mab.o"}},
+    {"smallest name first, one member each",
+     {{"main.o", {}, {"b", "a"}}},
+     {{{"mb.o", {"b"}, {}}, {"ma.o", {"a"}, {}}}},
+     {"ma.o", "mb.o"}},
+    {"a member pulls in another",
+     {{"main.o", {}, {"m"}}},
+     {{{"mm.o", {"m"}, {"c"}}}, {{"mc.o", {"c"}, {}}}},
+     {"mm.o", "mc.o"}},
+    {"nothing undefined",
+     {{"main.o", {"f"}, {"f"}}, {"b.o", {"g"}, {"f"}}},
+     {{{"mf.o", {"f"}, {}}, {"mg.o", {"g"}, {}}}},
+     {}},
+    {"a later input defines the name",
+     {{"a.o", {}, {"g"}}, {"b.o", {"g"}, {}}},
+     {{{"mg.o", {"g"}, {}}}},
+     {}},
+    {"names no library supplies stay undefined",
+     {{"main.o", {}, {"a", "z", "b"}}},
+     {{{"mb.o", {"b"}, {"c"}}, {"mc.o", {"c"}, {"a"}}}},
+     {"mb.o", "mc.o"}},
     {"no library", {{"main.o", {}, {"f"}}}, {}, {}},
 };
 
@@ -243,8 +257,9 @@ TEST(ImportLibraryMembers, TraceNamesLibraryMemberAndSymbol) {
   std::string error;
   EXPECT_EQ(linker.importLibraryMembers(error), 1);
   setSwitch("Linker::importLibraryMembers", 0);
-  EXPECT_EQ(captured.output(), "Linker::importLibraryMembers() - imported library 'lib/x.lib', "
-                               "member 'mf.o' for symbol 'f'.\n");
+  EXPECT_EQ(captured.output(),
+            "Linker::importLibraryMembers() - imported library 'lib/x.lib', "
+            "member 'mf.o' for symbol 'f'.\n");
 }
 
 }  // namespace

@@ -56,9 +56,9 @@ std::string heldState(const Linker& l) {
                       "/" + l.cMapFile + "/" + l.cOutputFile + "/" +
                       std::to_string(l.cStackDesc.getSize()) + l.cStackDesc.getRunMemory() +
                       std::to_string(l.cHasStack);
-  for (auto size : {l.cObjectFile.size(), l.cLibraryFile.size(), l.cCodePage.size(),
-                    l.cDataBanks.size(), l.cShareBanks.size(), l.cAccessBanks.size(),
-                    l.cSectionDesc.size(), l.cLibPath.size()}) {
+  for (auto size :
+       {l.cObjectFile.size(), l.cLibraryFile.size(), l.cCodePage.size(), l.cDataBanks.size(),
+        l.cShareBanks.size(), l.cAccessBanks.size(), l.cSectionDesc.size(), l.cLibPath.size()}) {
     state += "/" + std::to_string(size);
   }
   return state;
@@ -74,60 +74,106 @@ struct Refusal {
 TEST(LinkerCommands, RefusalsGiveTheirTextAndStoreNothing) {
   const Refusal cases[] = {
       {"second heap", {heap(16)}, heap(0x40), "multiple min heap sizes declared: '16', '64'"},
-      {"second map", {mapFile("a.map")}, mapFile("b.map"),
+      {"second map",
+       {mapFile("a.map")},
+       mapFile("b.map"),
        "multiple map files declared: 'a.map', 'b.map'"},
-      {"second output", {output("a.out")}, output("b.out"),
+      {"second output",
+       {output("a.out")},
+       output("b.out"),
        "multiple output files declared: 'a.out', 'b.out'"},
       {"object twice", {object("x.o")}, object("x.o"), "mutliple inclusion of object file 'x.o' "},
-      {"library twice", {library("x.lib")}, library("x.lib"),
+      {"library twice",
+       {library("x.lib")},
+       library("x.lib"),
        "mutliple inclusion of library file 'x.lib' "},
-      {"code page name twice", {code("p", 0, 0xFF)}, code("p", 0x100, 0x1FF),
+      {"code page name twice",
+       {code("p", 0, 0xFF)},
+       code("p", 0x100, 0x1FF),
        "duplicate definition of memory 'p' "},
-      {"data bank named as a code page", {code("p", 0, 0xFF)}, data("p", 0x100, 0x1FF),
+      {"data bank named as a code page",
+       {code("p", 0, 0xFF)},
+       data("p", 0x100, 0x1FF),
        "duplicate definition of memory 'p' "},
-      {"access bank named as a share bank", {share("s", 0x70, 0x7F)}, access("s", 0, 0x1F),
+      {"access bank named as a share bank",
+       {share("s", 0x70, 0x7F)},
+       access("s", 0, 0x1F),
        "duplicate definition of memory 's' "},
-      {"data bank named as a share bank", {share("gpr", 0x70, 0x7F)}, data("gpr", 0x20, 0x6F),
+      {"data bank named as a share bank",
+       {share("gpr", 0x70, 0x7F)},
+       data("gpr", 0x20, 0x6F),
        "duplicate definition of memory 'gpr' "},
-      {"share bank named as a code page", {code("gpr", 0, 0xFF)}, share("gpr", 0x70, 0x7F),
+      {"share bank named as a code page",
+       {code("gpr", 0, 0xFF)},
+       share("gpr", 0x70, 0x7F),
        "duplicate definition of memory 'gpr' "},
-      {"code pages sharing one address", {code("a", 0, 0x200)}, code("b", 0x200, 0x3FF),
+      {"code pages sharing one address",
+       {code("a", 0, 0x200)},
+       code("b", 0x200, 0x3FF),
        "memory 'b' overlaps memory 'a' "},
-      {"code page inside another", {code("a", 0, 0x3FF)}, code("b", 0x100, 0x1FF),
+      {"code page inside another",
+       {code("a", 0, 0x3FF)},
+       code("b", 0x100, 0x1FF),
        "memory 'b' overlaps memory 'a' "},
-      {"code page ending on another's first address", {code("a", 0x10, 0x20)},
-       code("b", 0, 0x10), "memory 'b' overlaps memory 'a' "},
-      {"first overlap in the order defined", {code("a", 0x200, 0x2FF), code("b", 0, 0xFF)},
-       code("c", 0, 0x3FF), "memory 'c' overlaps memory 'a' "},
+      {"code page ending on another's first address",
+       {code("a", 0x10, 0x20)},
+       code("b", 0, 0x10),
+       "memory 'b' overlaps memory 'a' "},
+      {"first overlap in the order defined",
+       {code("a", 0x200, 0x2FF), code("b", 0, 0xFF)},
+       code("c", 0, 0x3FF),
+       "memory 'c' overlaps memory 'a' "},
       {"data banks come before share banks",
        {access("x", 0x60, 0x6F), share("s", 0x70, 0x7F), data("d", 0x80, 0xFF)},
-       data("n", 0, 0x1FF), "memory 'n' overlaps memory 'd' "},
-      {"share banks come before access banks", {access("x", 0x60, 0x6F), share("s", 0x70, 0x7F)},
-       access("n", 0x65, 0x75), "memory 'n' overlaps memory 's' "},
-      {"share banks of one name overlapping", {share("gpr", 0x70, 0x7F)},
-       share("gpr", 0x78, 0x87), "memory 'gpr' overlaps memory 'gpr' "},
-      {"share bank of another length", {share("gpr", 0x70, 0x7F), share("gpr", 0xF0, 0xFF)},
-       share("gpr", 0x170, 0x17E), "inconsistent length definitions of SHAREBANK 'gpr' "},
-      {"section twice", {code("p", 0, 0xFF), section("x", "p", "")}, section("x", "q", "r"),
+       data("n", 0, 0x1FF),
+       "memory 'n' overlaps memory 'd' "},
+      {"share banks come before access banks",
+       {access("x", 0x60, 0x6F), share("s", 0x70, 0x7F)},
+       access("n", 0x65, 0x75),
+       "memory 'n' overlaps memory 's' "},
+      {"share banks of one name overlapping",
+       {share("gpr", 0x70, 0x7F)},
+       share("gpr", 0x78, 0x87),
+       "memory 'gpr' overlaps memory 'gpr' "},
+      {"share bank of another length",
+       {share("gpr", 0x70, 0x7F), share("gpr", 0xF0, 0xFF)},
+       share("gpr", 0x170, 0x17E),
+       "inconsistent length definitions of SHAREBANK 'gpr' "},
+      {"section twice",
+       {code("p", 0, 0xFF), section("x", "p", "")},
+       section("x", "q", "r"),
        "duplicate definitions of SECTION 'x' "},
-      {"section before its code page", {}, section("x", "page", ""),
+      {"section before its code page",
+       {},
+       section("x", "page", ""),
        "undefined CODEPAGE 'page' for SECTION 'x' "},
-      {"section ROM naming a data bank", {data("b", 0, 0xFF)}, section("x", "b", ""),
+      {"section ROM naming a data bank",
+       {data("b", 0, 0xFF)},
+       section("x", "b", ""),
        "undefined CODEPAGE 'b' for SECTION 'x' "},
-      {"section RAM undefined", {code("p", 0, 0xFF)}, section("x", "p", "b"),
+      {"section RAM undefined",
+       {code("p", 0, 0xFF)},
+       section("x", "p", "b"),
        "undefined DATABANK/SHAREBANK 'b' for SECTION 'x' "},
-      {"section RAM naming a code page", {code("p", 0, 0xFF)}, section("x", "", "p"),
+      {"section RAM naming a code page",
+       {code("p", 0, 0xFF)},
+       section("x", "", "p"),
        "undefined DATABANK/SHAREBANK 'p' for SECTION 'x' "},
       {"second stack", {stack(0x20, "")}, stack(0x10, ""), "multiple STACK definitions "},
-      {"stack RAM undefined", {}, stack(0x20, "gpr"),
+      {"stack RAM undefined",
+       {},
+       stack(0x20, "gpr"),
        "undefined DATABANK/SHAREBANK 'gpr' for STACK. "},
-      {"stack RAM naming a code page", {code("p", 0, 0xFF)}, stack(0x20, "p"),
+      {"stack RAM naming a code page",
+       {code("p", 0, 0xFF)},
+       stack(0x20, "p"),
        "undefined DATABANK/SHAREBANK 'p' for STACK. "},
   };
   for (const Refusal& c : cases) {
     Linker linker;
     std::string error;
-    for (const Step& step : c.accepted) ASSERT_EQ(step(linker, error), 1) << c.what << ": " << error;
+    for (const Step& step : c.accepted)
+      ASSERT_EQ(step(linker, error), 1) << c.what << ": " << error;
     const std::string before = heldState(linker);
     EXPECT_EQ(c.refused(linker, error), 0) << c.what;
     EXPECT_EQ(error, c.text) << c.what;
@@ -147,12 +193,14 @@ TEST(LinkerCommands, SettingsThatAgreeAreAllTaken) {
       {"one share bank in two banks", {share("gpr", 0x70, 0x7F), share("gpr", 0xF0, 0xFF)}},
       {"stack in an access bank", {access("acc", 0, 0x1F), stack(0x20, "acc")}},
       {"stack in a share bank", {share("s", 0x70, 0x7F), stack(0x10, "s")}},
-      {"section in both memories", {code("p", 0, 0xFF), data("d", 0, 0x7F), section("x", "p", "d")}},
+      {"section in both memories",
+       {code("p", 0, 0xFF), data("d", 0, 0x7F), section("x", "p", "d")}},
       {"one object under two names", {object("x.o"), object("./x.o")}},
       {"an object and a library of one base name", {object("x.o"), library("x.lib")}},
       {"heap once, equal to the default", {heap(32)}},
       {"memory ending below its start shares nothing", {code("a", 0x10, 0x5), code("b", 0, 0xFF)}},
-      {"a gap between memories", {data("a", 0, 0x1F), data("b", 0x40, 0x5F), data("c", 0x20, 0x3F)}},
+      {"a gap between memories",
+       {data("a", 0, 0x1F), data("b", 0x40, 0x5F), data("c", 0x20, 0x3F)}},
   };
   for (const Acceptance& c : cases) {
     Linker linker;
@@ -165,10 +213,11 @@ TEST(LinkerCommands, SettingsThatAgreeAreAllTaken) {
 TEST(LinkerCommands, StoredValuesKeepTheirOrder) {
   Linker linker;
   std::string error;
-  for (const Step& step : {heap(0x40), mapFile("m.map"), output("o.out"), object("b.o"),
-                           object("a.o"), library("z.lib"), library("y.lib"), share("s", 0x70, 0x7F),
-                           share("s", 0xF0, 0xFF), code("p1", 0x800, 0xFFF), code("p0", 0, 0x7FF),
-                           stack(0x18, "s"), section("y", "p1", ""), section("x", "", "s")}) {
+  for (const Step& step :
+       {heap(0x40), mapFile("m.map"), output("o.out"), object("b.o"), object("a.o"),
+        library("z.lib"), library("y.lib"), share("s", 0x70, 0x7F), share("s", 0xF0, 0xFF),
+        code("p1", 0x800, 0xFFF), code("p0", 0, 0x7FF), stack(0x18, "s"), section("y", "p1", ""),
+        section("x", "", "s")}) {
     ASSERT_EQ(step(linker, error), 1) << error;
   }
   EXPECT_EQ(linker.addLibPath("lib", error), 1);

@@ -23,8 +23,9 @@ TEST(LinkerSizes, ProgramSizeAddsEveryCodePage) {
     std::string error;
     int index = 0;
     for (auto [start, end] : c.pages) {
-      ASSERT_EQ(linker.addCodePage(Memory("p" + std::to_string(index++), start, end, 0, 0, 0, ""),
-                                   error), 1);
+      ASSERT_EQ(
+          linker.addCodePage(Memory("p" + std::to_string(index++), start, end, 0, 0, 0, ""), error),
+          1);
     }
     // Data memory is not program memory.
     ASSERT_EQ(linker.addDataBank(Memory("d", 0, 0xFF, 1, 0, 0, ""), error), 1);
@@ -66,8 +67,9 @@ TEST_F(LinkerSizesDeathTest, WidthInBytesGuardsItsInvariants) {
   EXPECT_DEATH(linker.widthInBytes(Linker::ram),
                "Assertion failed: cRamWidthBits, file linker/src/linker");
   linker.cRamWidthBits = 8;
-  EXPECT_DEATH(linker.widthInBytes(2),
-               "Assertion failed: \\(memType==rom\\) \\|\\| \\(memType==ram\\), file linker/src/linker");
+  EXPECT_DEATH(
+      linker.widthInBytes(2),
+      "Assertion failed: \\(memType==rom\\) \\|\\| \\(memType==ram\\), file linker/src/linker");
 }
 
 }  // namespace

@@ -19,8 +19,13 @@ TEST(Range, LocationsAndBytes) {
     uint32_t length, locations;
   };
   // The last row: the usual (length + 1) / 2 wraps to 0.
-  const Case cases[] = {{8, 0, 0},  {8, 5, 5},  {12, 1, 1}, {14, 5, 3},
-                        {14, 6, 3}, {24, 7, 3}, {8, 0xFFFFFFFF, 0xFFFFFFFF},
+  const Case cases[] = {{8, 0, 0},
+                        {8, 5, 5},
+                        {12, 1, 1},
+                        {14, 5, 3},
+                        {14, 6, 3},
+                        {24, 7, 3},
+                        {8, 0xFFFFFFFF, 0xFFFFFFFF},
                         {14, 0xFFFFFFFF, 0x80000000}};
   for (const Case& c : cases) {
     EXPECT_EQ(Range(0, 1, kRom, c.widthBits).locs(c.length), c.locations) << c.length;
@@ -42,28 +47,40 @@ TEST(Range, FitTests) {
   };
   constexpr uint32_t kAny = 0xAAAAAAAA;
   const Case cases[] = {
-      {8, 0x10, 0x10, kAny, 0x10, 1, 1},         {8, 0x10, 0x10, kAny, 0x11, 1, 0},
-      {8, 0x10, 0, kAny, 0, 1, 1},               {8, 0x10, 0, kAny, 1, 1, 0},
-      {8, 0x01, 1, kAny, 1, 2, 0},               {8, 0x01, 3, kAny, 2, 2, 1},
-      {8, 0x01, 3, kAny, 3, 2, 0},               {14, 0x00, 3, kAny, 6, 1, 1},
-      {14, 0x00, 3, kAny, 7, 1, 0},              {8, 0x11, 0x10, kAny, 1, 0x10, 1},
-      {8, 0x11, 0x0F, kAny, 1, 0x10, 0},         {16, 0x10, 0x10, kAny, 0xFFFFFFFF, 1, 0},
+      {8, 0x10, 0x10, kAny, 0x10, 1, 1},
+      {8, 0x10, 0x10, kAny, 0x11, 1, 0},
+      {8, 0x10, 0, kAny, 0, 1, 1},
+      {8, 0x10, 0, kAny, 1, 1, 0},
+      {8, 0x01, 1, kAny, 1, 2, 0},
+      {8, 0x01, 3, kAny, 2, 2, 1},
+      {8, 0x01, 3, kAny, 3, 2, 0},
+      {14, 0x00, 3, kAny, 6, 1, 1},
+      {14, 0x00, 3, kAny, 7, 1, 0},
+      {8, 0x11, 0x10, kAny, 1, 0x10, 1},
+      {8, 0x11, 0x0F, kAny, 1, 0x10, 0},
+      {16, 0x10, 0x10, kAny, 0xFFFFFFFF, 1, 0},
       {8, 0xFFFFFFF0, 0x10, kAny, 1, 0x8000, 0},  // aligning up must not wrap to 0
-      {8, 0x10, 0x10, 0x10, 0x10, 0, 1},         {8, 0x10, 0x10, 0x11, 0x10, 0, 0},
-      {8, 0x10, 0x10, 0x0F, 1, 0, 0},            {8, 0x10, 0x10, 0x1F, 1, 0, 1},
-      {8, 0x10, 0x10, 0x20, 1, 0, 0},            {8, 0x10, 0x10, 0x30, 0, 0, 1},
-      {8, 0x10, 0, 0x10, 1, 0, 0},               {14, 0x10, 3, 0x10, 5, 0, 1},
-      {14, 0x10, 3, 0x11, 5, 0, 0},              {14, 0x10, 3, 0x11, 4, 0, 1},
-      {8, 0xFFFFFFF0, 0x10, 0xFFFFFFFF, 1, 0, 1},  {8, 0xFFFFFFF0, 0x10, 0xFFFFFFFF, 2, 0, 0},
+      {8, 0x10, 0x10, 0x10, 0x10, 0, 1},
+      {8, 0x10, 0x10, 0x11, 0x10, 0, 0},
+      {8, 0x10, 0x10, 0x0F, 1, 0, 0},
+      {8, 0x10, 0x10, 0x1F, 1, 0, 1},
+      {8, 0x10, 0x10, 0x20, 1, 0, 0},
+      {8, 0x10, 0x10, 0x30, 0, 0, 1},
+      {8, 0x10, 0, 0x10, 1, 0, 0},
+      {14, 0x10, 3, 0x10, 5, 0, 1},
+      {14, 0x10, 3, 0x11, 5, 0, 0},
+      {14, 0x10, 3, 0x11, 4, 0, 1},
+      {8, 0xFFFFFFF0, 0x10, 0xFFFFFFFF, 1, 0, 1},
+      {8, 0xFFFFFFF0, 0x10, 0xFFFFFFFF, 2, 0, 0},
       {16, 0x10, 0x10, 0x10, 0xFFFFFFFF, 0, 0},
   };
   for (const Case& c : cases) {
     const Range hole(c.holeStart, c.holeSize, kRom, c.widthBits);
-    const int fits = c.start == kAny ? hole.canFit(c.length, c.alignment)
-                                     : hole.canFit(c.start, c.length);
-    EXPECT_EQ(fits, c.expected) << std::hex << "hole 0x" << c.holeStart << "+0x"
-                                << c.holeSize << " at 0x" << c.start << " length 0x"
-                                << c.length << " alignment " << c.alignment;
+    const int fits =
+        c.start == kAny ? hole.canFit(c.length, c.alignment) : hole.canFit(c.start, c.length);
+    EXPECT_EQ(fits, c.expected) << std::hex << "hole 0x" << c.holeStart << "+0x" << c.holeSize
+                                << " at 0x" << c.start << " length 0x" << c.length << " alignment "
+                                << c.alignment;
   }
 }
 
@@ -112,8 +129,10 @@ void checkLoads(uint16_t widthBits, uint32_t pieceBytes, int isOverlay, bool abs
   piece.allocate(".s", 0x100, pieceBytes, leftovers, isOverlay);
   for (const Part& part : parts) {
     EXPECT_FALSE(piece.isLoaded(part.file));
-    if (absolute) piece.load(part.file, 0x100, part.length);
-    else piece.load(part.file, part.length);
+    if (absolute)
+      piece.load(part.file, 0x100, part.length);
+    else
+      piece.load(part.file, part.length);
   }
   for (const Part& part : parts) {
     EXPECT_TRUE(piece.isLoaded(part.file));

@@ -150,24 +150,47 @@ TEST_F(CommandFile, ErrorsNameTheirPlace) {
 // refused too, instead of being taken as some other value.
 TEST_F(CommandFile, InvalidAttributes) {
   const char* const cases[] = {
-      "CODEPAGE NAME=p START=0", "CODEPAGE START=0 END=1", "CODEPAGE NAME=p NAME=q START=0 END=1",
-      "CODEPAGE NAME=p START= END=1", "CODEPAGE name=p START=0 END=1",
-      "CODEPAGE NAME=p START=0 END=1 junk", "CODEPAGE NAME=p START=0 END=1 =1",
-      "CODEPAGE NAME=p START=0 END=1 protected", "CODEPAGE NAME=p START=0 END=1 FILL=1 FILL=2",
-      "DATABANK NAME=d START=0 END=1 FILL=0x3FFF", "SHAREBANK NAME=s START=0",
-      "ACCESSBANK NAME=a END=1", "SECTION NAME=x", "SECTION ROM=p RAM=d",
-      "SECTION NAME=x ROM=p FILL=1", "SECTION NAME=x ROM=p ROM=q", "SECTION NAME=x RAM=",
-      "SECTION NAME=x RAM=d PROTECTED", "STACK RAM=gpr", "STACK SIZE=20 SIZE=30",
-      "STACK SIZE=20 RAM=a NAME=b", "HEAP", "HEAP SIZE=16", "HEAP MINSIZE=16 MINSIZE=16",
+      "CODEPAGE NAME=p START=0",
+      "CODEPAGE START=0 END=1",
+      "CODEPAGE NAME=p NAME=q START=0 END=1",
+      "CODEPAGE NAME=p START= END=1",
+      "CODEPAGE name=p START=0 END=1",
+      "CODEPAGE NAME=p START=0 END=1 junk",
+      "CODEPAGE NAME=p START=0 END=1 =1",
+      "CODEPAGE NAME=p START=0 END=1 protected",
+      "CODEPAGE NAME=p START=0 END=1 FILL=1 FILL=2",
+      "DATABANK NAME=d START=0 END=1 FILL=0x3FFF",
+      "SHAREBANK NAME=s START=0",
+      "ACCESSBANK NAME=a END=1",
+      "SECTION NAME=x",
+      "SECTION ROM=p RAM=d",
+      "SECTION NAME=x ROM=p FILL=1",
+      "SECTION NAME=x ROM=p ROM=q",
+      "SECTION NAME=x RAM=",
+      "SECTION NAME=x RAM=d PROTECTED",
+      "STACK RAM=gpr",
+      "STACK SIZE=20 SIZE=30",
+      "STACK SIZE=20 RAM=a NAME=b",
+      "HEAP",
+      "HEAP SIZE=16",
+      "HEAP MINSIZE=16 MINSIZE=16",
       // Not numbers, or no locations.
-      "CODEPAGE NAME=p START=0x10 END=0xF", "CODEPAGE NAME=p START=abc END=1",
-      "CODEPAGE NAME=p START=0 END=12x", "CODEPAGE NAME=p START=1x1F END=0x100",
-      "CODEPAGE NAME=p START=-1 END=1", "CODEPAGE NAME=p START=+1 END=1",
-      "CODEPAGE NAME=p START=0 END=1 FILL=0x12G4", "CODEPAGE NAME=p START=0 END=1 FILL=0x",
-      "CODEPAGE NAME=p START=0 END=1 FILL=x", "DATABANK NAME=d START=0x80 END=0x7F",
-      "STACK SIZE=0x", "STACK SIZE=twenty", "HEAP MINSIZE=16k",
+      "CODEPAGE NAME=p START=0x10 END=0xF",
+      "CODEPAGE NAME=p START=abc END=1",
+      "CODEPAGE NAME=p START=0 END=12x",
+      "CODEPAGE NAME=p START=1x1F END=0x100",
+      "CODEPAGE NAME=p START=-1 END=1",
+      "CODEPAGE NAME=p START=+1 END=1",
+      "CODEPAGE NAME=p START=0 END=1 FILL=0x12G4",
+      "CODEPAGE NAME=p START=0 END=1 FILL=0x",
+      "CODEPAGE NAME=p START=0 END=1 FILL=x",
+      "DATABANK NAME=d START=0x80 END=0x7F",
+      "STACK SIZE=0x",
+      "STACK SIZE=twenty",
+      "HEAP MINSIZE=16k",
       // PROTECTED once and bare.
-      "CODEPAGE NAME=p START=0 END=1 PROTECTED PROTECTED", "CODEPAGE NAME=p START=0 END=1 PROTECTED=1",
+      "CODEPAGE NAME=p START=0 END=1 PROTECTED PROTECTED",
+      "CODEPAGE NAME=p START=0 END=1 PROTECTED=1",
   };
   for (const std::string text : cases) {
     EXPECT_EQ(read("\n" + text + "\n"), 0) << text;
@@ -308,7 +331,9 @@ void runOnSmallStack(const std::function<void()>& work) {
     return nullptr;
   };
   pthread_t thread;
-  ASSERT_EQ(pthread_create(&thread, &attributes, trampoline, const_cast<std::function<void()>*>(&work)), 0);
+  ASSERT_EQ(
+      pthread_create(&thread, &attributes, trampoline, const_cast<std::function<void()>*>(&work)),
+      0);
   pthread_join(thread, nullptr);
   pthread_attr_destroy(&attributes);
 }
@@ -346,7 +371,8 @@ TEST_F(CommandFileDeathTest, ErrorsEndWithUsageAndCodeOne) {
               "^Error - Could not find linker command file 'no/such.lkr'\\.\n$");
   std::istringstream words("NAME=p START=0");
   EXPECT_EXIT(parser.parseMemory(words, "CODEPAGE", "x.lkr", 7, Linker::rom),
-              testing::ExitedWithCode(1), "^Error - Invalid attributes for CODEPAGE in 'x.lkr:7'\n$");
+              testing::ExitedWithCode(1),
+              "^Error - Invalid attributes for CODEPAGE in 'x.lkr:7'\n$");
 }
 
 // The public parsers read the rest of a line and keep its number.

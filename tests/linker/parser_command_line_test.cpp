@@ -111,8 +111,10 @@ TEST_F(ParserCommandLine, ErrorsStopAtTheFaultyArgument) {
 }
 
 TEST_F(ParserCommandLine, SettingsReachTheLinker) {
-  ASSERT_EQ(run({"-O", "out.o", "/mx.map", "-l", "a;b;", "-lc", "-s", "x.O", "y.LIB", "-d",
-                 "z.o", "-a", "INHX8S", "-n0", "t.lkr"}), 1) << cError;
+  ASSERT_EQ(run({"-O", "out.o", "/mx.map", "-l", "a;b;", "-lc", "-s", "x.O", "y.LIB", "-d", "z.o",
+                 "-a", "INHX8S", "-n0", "t.lkr"}),
+            1)
+      << cError;
   EXPECT_EQ(cLinker.cOutputFile, "out.o");
   EXPECT_EQ(cLinker.cMapFile, "x.map");
   EXPECT_EQ(cLinker.cLibPath, (std::list<std::string>{"a", "b", "c"}));

@@ -70,13 +70,11 @@ TEST(SectionInfo, DumpSpellsOutEachCode) {
       {0, 5, 0, 0, 0, "progMem", "error!", "relocated", "not shared", "not access"},
   };
   for (const Case& c : cases) {
-    const SectionInfo info(".s", 0x1234, 0x80000000, c.location, c.type, c.abs, c.shared,
-                           c.access);
+    const SectionInfo info(".s", 0x1234, 0x80000000, c.location, c.type, c.abs, c.shared, c.access);
     EXPECT_EQ(dumpOf(info), std::string("SectionInfo:\ncName=.s\ncAddress=0x00001234\n") +
                                 "cSize=0x80000000\ncLocation=" + c.locationText +
                                 "\ncType=" + c.typeText + "\ncAbs=" + c.absText +
-                                "\ncShared=" + c.sharedText + "\ncAccess=" + c.accessText +
-                                "\n");
+                                "\ncShared=" + c.sharedText + "\ncAccess=" + c.accessText + "\n");
   }
 }
 

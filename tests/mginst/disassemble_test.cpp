@@ -69,7 +69,9 @@ TEST(Disassembly, EveryValidWordStartsWithItsMnemonic) {
       const std::string mnemonic = instMnemonic(instDecode(word, fc.family));
       ASSERT_EQ(text.compare(0, mnemonic.size(), mnemonic), 0) << text;
       ASSERT_GE(text.size(), 10u) << text;
-      ASSERT_EQ(count, fc.family == CORE_OSTRA && instIsTwoWord(instDecode(word, fc.family), fc.family) ? 2 : 1)
+      ASSERT_EQ(
+          count,
+          fc.family == CORE_OSTRA && instIsTwoWord(instDecode(word, fc.family), fc.family) ? 2 : 1)
           << text;
     }
   }

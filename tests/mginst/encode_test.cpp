@@ -64,7 +64,8 @@ TEST(Encoding, OwnFieldsRoundTripAndFieldsAreIsolated) {
         ASSERT_EQ(bits & ~fc.widthMask, 0) << std::hex << w << " operand " << index;
         ASSERT_EQ(bits & usedBits, 0) << std::hex << w << " operand " << index;
         ASSERT_EQ(instDecode(ones, fc.family), id) << std::hex << w << " operand " << index;
-        const uint16_t expectedValue = bits ? static_cast<uint16_t>(bits >> std::countr_zero(bits)) : 0;
+        const uint16_t expectedValue =
+            bits ? static_cast<uint16_t>(bits >> std::countr_zero(bits)) : 0;
         ASSERT_EQ(instOperand(ones, fc.family, index), expectedValue) << std::hex << w;
         usedBits |= bits;
       }
@@ -123,7 +124,8 @@ TEST(Encoding, OperandFieldsOfEachGroup) {
       {CORE_OSTRA, 0x00E0, {}},                        // TRAP
   };
   for (const FieldCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << "family " << int(c.family) << " word 0x" << std::hex << c.word);
+    SCOPED_TRACE(testing::Message()
+                 << "family " << int(c.family) << " word 0x" << std::hex << c.word);
     const OpcodeId id = instDecode(c.word, c.family);
     for (int index = 0; index < 3; ++index) {
       const bool has = index < static_cast<int>(c.fields.size());
@@ -185,7 +187,7 @@ TEST(Encoding, BuildingWordsTheWayTheLinkerDoes) {
 }
 
 TEST(Operands, EdgeValues) {
-  EXPECT_EQ(instOperand1(0x0005, CORE_ZARN), 5);  // TRIS
+  EXPECT_EQ(instOperand1(0x0005, CORE_ZARN), 5);      // TRIS
   EXPECT_EQ(instOperand1(0x1234, CORE_OSTRA), 0x34);  // IORWF
   EXPECT_EQ(instOperand2(0x1234, CORE_OSTRA), 1);
   EXPECT_EQ(instOperand3(0x1234, CORE_OSTRA), 0);

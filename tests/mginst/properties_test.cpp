@@ -66,7 +66,8 @@ TEST(Properties, TwoWordInstructionsAndWordClasses) {
   for (const FamilyCase& fc : kFamilies) {
     for (OpcodeId id : familyIds(fc.family)) {
       const bool expected = fc.family == CORE_OSTRA && twoWord.count(id);
-      EXPECT_EQ(instIsTwoWord(id, fc.family), expected ? 1 : 0) << fc.name << " " << instMnemonic(id);
+      EXPECT_EQ(instIsTwoWord(id, fc.family), expected ? 1 : 0)
+          << fc.name << " " << instMnemonic(id);
       int8_t expectedClass = -1;
       if (fc.family == CORE_OSTRA) {
         if (id == RCALL || id == TRAP || id == TRET) expectedClass = 0;
@@ -84,10 +85,10 @@ int8_t expectedOperand1Reloc(OpcodeId id, CoreFamily family) {
   if (family == CORE_MIREL) return id == ADDLW ? RELOCT_F : -1;
   if (family != CORE_OSTRA) return -1;
   const std::set<OpcodeId> fileOrLiteral = {
-      ADDLW, ADDWF, ADDWFC, ANDLW, ANDWF, BCF, BSF, BTFSC, BTFSS, BTG, CLRF, COMF, CPFSEQ,
-      CPFSGT, CPFSLT, DCFSNZ, DECF, DECFSZ, INCF, INCFSZ, INFSNZ, IORLW, IORWF, MOVF, MOVFF,
-      MOVLW, MOVWF, MULLW, MULWF, NEGF, RETLW, RLCF, RLNCF, RRCF, RRNCF, SETF, SUBFWB, SUBLW,
-      SUBWF, SUBWFB, SWAPF, TSTFSZ, XORLW, XORWF};
+      ADDLW, ADDWF,  ADDWFC, ANDLW,  ANDWF,  BCF,   BSF,    BTFSC, BTFSS,  BTG,    CLRF,
+      COMF,  CPFSEQ, CPFSGT, CPFSLT, DCFSNZ, DECF,  DECFSZ, INCF,  INCFSZ, INFSNZ, IORLW,
+      IORWF, MOVF,   MOVFF,  MOVLW,  MOVWF,  MULLW, MULWF,  NEGF,  RETLW,  RLCF,   RLNCF,
+      RRCF,  RRNCF,  SETF,   SUBFWB, SUBLW,  SUBWF, SUBWFB, SWAPF, TSTFSZ, XORLW,  XORWF};
   const std::set<OpcodeId> conditional = {BC, BN, BNC, BNN, BNOV, BNZ, BOV, BZ};
   if (fileOrLiteral.count(id)) return RELOCT_F;
   if (conditional.count(id)) return RELOCT_CONDBRA;

@@ -74,37 +74,57 @@ const std::vector<FailureRoad>& failureRoads() {
   static const std::vector<FailureRoad> roads = {
       // The command line.
       {"OutputSwitchLast", putPlainLink, {"link.lkr", "-o"}, "-o switch requires <filename>"},
-      {"OutputNameIsASwitch", putPlainLink, {"-o", "-m", "link.lkr"},
+      {"OutputNameIsASwitch",
+       putPlainLink,
+       {"-o", "-m", "link.lkr"},
        "-o switch requires <filename>"},
       {"MapSwitchLast", putPlainLink, {"link.lkr", "-m"}, "-m switch requires <filename>"},
-      {"EmptyLibraryPath", putPlainLink, {"-l", "a;;b", "link.lkr"},
+      {"EmptyLibraryPath",
+       putPlainLink,
+       {"-l", "a;;b", "link.lkr"},
        "-l switch requires <pathlist>"},
-      {"EmptyCommandFilePath", putPlainLink, {"-k", ";", "link.lkr"},
+      {"EmptyCommandFilePath",
+       putPlainLink,
+       {"-k", ";", "link.lkr"},
        "-k switch requires <pathlist>"},
-      {"PageLengthNotANumber", putPlainLink, {"-n", "6x", "link.lkr"},
+      {"PageLengthNotANumber",
+       putPlainLink,
+       {"-n", "6x", "link.lkr"},
        "-n switch requires <length>"},
-      {"HexFormatInLowerCase", putPlainLink, {"-a", "inhx8m", "link.lkr"},
+      {"HexFormatInLowerCase",
+       putPlainLink,
+       {"-a", "inhx8m", "link.lkr"},
        "-a switch requires <hexformat>"},
       {"UnknownSwitch", putPlainLink, {"link.lkr", "-Z"}, "unknown switch: -z"},
       {"UnrecognizedInput", putPlainLink, {"link.lkr", "_x.o"}, "unrecognized input: _x.o"},
       {"NoCommandFile", putPlainLink, {"main.o", "util.o"}, "linker command file required."},
-      {"TwoOutputNames", putPlainLink, {"-o", "a.out", "-Ob.out", "link.lkr"},
+      {"TwoOutputNames",
+       putPlainLink,
+       {"-o", "a.out", "-Ob.out", "link.lkr"},
        "multiple output files declared: 'a.out', 'b.out'"},
-      {"TwoMapNames", putPlainLink, {"-m", "a.map", "/mb.map", "link.lkr"},
+      {"TwoMapNames",
+       putPlainLink,
+       {"-m", "a.map", "/mb.map", "link.lkr"},
        "multiple map files declared: 'a.map', 'b.map'"},
-      {"ObjectNamedTwice", putPlainLink, {"main.o", "link.lkr", "main.o"},
+      {"ObjectNamedTwice",
+       putPlainLink,
+       {"main.o", "link.lkr", "main.o"},
        "mutliple inclusion of object file 'main.o' "},
-      {"LibraryNamedTwice", putPlainLink, {"m.lib", "link.lkr", "m.lib"},
+      {"LibraryNamedTwice",
+       putPlainLink,
+       {"m.lib", "link.lkr", "m.lib"},
        "mutliple inclusion of library file 'm.lib' "},
       // The command file.
-      {"CommandFileNotFound", putPlainLink, {"missing.lkr"},
+      {"CommandFileNotFound",
+       putPlainLink,
+       {"missing.lkr"},
        "Could not find linker command file 'missing.lkr'."},
       {"UnrecognizedDirective",
        [](const Workspace& work) { putTarget(work, std::string(kTarget) + "stack SIZE=1\n"); },
        kPlainArguments, "Unrecognized input in './link.lkr:3': stack"},
       {"MemoryWithoutEnd",
-       [](const Workspace& work) { putTarget(work, "CODEPAGE NAME=p START=0\n"); },
-       kPlainArguments, "Invalid attributes for CODEPAGE in './link.lkr:1'"},
+       [](const Workspace& work) { putTarget(work, "CODEPAGE NAME=p START=0\n"); }, kPlainArguments,
+       "Invalid attributes for CODEPAGE in './link.lkr:1'"},
       {"FillOnADataBank",
        [](const Workspace& work) {
          putTarget(work, "// banks\nDATABANK NAME=b START=0x20 END=0x7F FILL=0x3FFF\n");
@@ -114,11 +134,11 @@ const std::vector<FailureRoad>& failureRoads() {
        [](const Workspace& work) { putTarget(work, std::string(kTarget) + "SECTION NAME=x\n"); },
        kPlainArguments, "Invalid attributes for SECTION in './link.lkr:3'"},
       {"FilesOfNoKnownKind",
-       [](const Workspace& work) { putTarget(work, "FILES main.o a.txt\n"); }, {"link.lkr"},
+       [](const Workspace& work) { putTarget(work, "FILES main.o a.txt\n"); },
+       {"link.lkr"},
        "Illegal <filename> for FILES in './link.lkr:1'"},
-      {"LibraryPathOfOneSemicolon",
-       [](const Workspace& work) { putTarget(work, "LIBPATH ;\n"); }, kPlainArguments,
-       "Illegal <libpath> for LIBPATH in './link.lkr:1'"},
+      {"LibraryPathOfOneSemicolon", [](const Workspace& work) { putTarget(work, "LIBPATH ;\n"); },
+       kPlainArguments, "Illegal <libpath> for LIBPATH in './link.lkr:1'"},
       {"CommandFilePathMissing", [](const Workspace& work) { putTarget(work, "LKRPATH\n"); },
        kPlainArguments, "Illegal <lkrpath> for LKRPATH in './link.lkr:1'"},
       {"IncludeOfNoCommandFile",
@@ -176,14 +196,17 @@ const std::vector<FailureRoad>& failureRoads() {
        kPlainArguments, "multiple min heap sizes declared: '16', '32'"},
       // Finding and reading the inputs.
       {"NoObjectFile", putPlainLink, {"link.lkr"}, "no input object files specified."},
-      {"ObjectNotFound", putPlainLink, {"link.lkr", "main.o", "missing.o", "util.o"},
+      {"ObjectNotFound",
+       putPlainLink,
+       {"link.lkr", "main.o", "missing.o", "util.o"},
        "could not find file 'missing.o'."},
       {"LibraryOnlyInTheCurrentDirectory",
        [](const Workspace& work) {
          putPlainLink(work);
          work.putLibrary("m.lib", {helper()});
        },
-       {"link.lkr", "main.o", "m.lib"}, "could not find file 'm.lib'."},
+       {"link.lkr", "main.o", "m.lib"},
+       "could not find file 'm.lib'."},
       {"ObjectOfNoObjectFormat",
        [](const Workspace& work) {
          putPlainLink(work);
@@ -192,8 +215,8 @@ const std::vector<FailureRoad>& failureRoads() {
        {"link.lkr", "main.o", "util.o", "bad.o"},
        "Coff file './bad.o' does not appear to be a valid COFF file."},
       {"ObjectWithABadSymbolIndex",
-       [](const Workspace& work) { putRelocation(work, 0, 2, RELOCT_CALL); },
-       kPlainArguments, "Coff file './main.o', section '.text' reloc[0] has an invalid r_symndx."},
+       [](const Workspace& work) { putRelocation(work, 0, 2, RELOCT_CALL); }, kPlainArguments,
+       "Coff file './main.o', section '.text' reloc[0] has an invalid r_symndx."},
       {"LibraryOfNoLibraryFormat",
        [](const Workspace& work) {
          putPlainLink(work);
@@ -221,13 +244,11 @@ const std::vector<FailureRoad>& failureRoads() {
        kPlainArguments, "Unable to find aux_file name in string table.", 255},
       // The checks of the inputs against each other and the command file.
       {"UnsupportedProcessor",
-       [](const Workspace& work) {
-         putLink(work, caller(), helper().processor(0x1234, 14, 8));
-       },
+       [](const Workspace& work) { putLink(work, caller(), helper().processor(0x1234, 14, 8)); },
        kPlainArguments, "Unsupported processor type in file './util.o'"},
       {"ProcessorsDisagree",
-       [](const Workspace& work) { putLink(work, caller(), helper(kOtherVesk)); },
-       kPlainArguments, "processor types do not agree across all input files."},
+       [](const Workspace& work) { putLink(work, caller(), helper(kOtherVesk)); }, kPlainArguments,
+       "processor types do not agree across all input files."},
       {"SectionTypesDisagree",
        [](const Workspace& work) {
          ObjectBuilder util = objectFor(kVesk, "util.o");
@@ -253,8 +274,9 @@ const std::vector<FailureRoad>& failureRoads() {
       {"NoPageFitsTheCode",
        [](const Workspace& work) {
          // The init table takes two of the three words.
-         putTarget(work, "CODEPAGE NAME=page0 START=0x0 END=0x2\n"
-                         "DATABANK NAME=gpr0 START=0x20 END=0x7F\n");
+         putTarget(work,
+                   "CODEPAGE NAME=page0 START=0x0 END=0x2\n"
+                   "DATABANK NAME=gpr0 START=0x20 END=0x7F\n");
        },
        kPlainArguments,
        "section '.text' can not fit the section. Section '.text' length=0x00000004"},
@@ -312,7 +334,8 @@ const std::vector<FailureRoad>& failureRoads() {
          putPlainLink(work);
          work.put(helper(), "twin.o");
        },
-       {"link.lkr", "main.o", "util.o", "twin.o"}, "symbol 'helper' has multiple definitions."},
+       {"link.lkr", "main.o", "util.o", "twin.o"},
+       "symbol 'helper' has multiple definitions."},
       {"InputDefinesTheInitTable",
        [](const Workspace& work) {
          ObjectBuilder util = helper();
@@ -387,7 +410,8 @@ const std::vector<FailureRoad>& failureRoads() {
        "file './main.o', section '.text', TOSU cannot be used as the destination of a MOVFF "
        "instruction."},
       // Writing.
-      {"OutputInAMissingDirectory", putPlainLink,
+      {"OutputInAMissingDirectory",
+       putPlainLink,
        {"link.lkr", "main.o", "util.o", "-o", "no/x.out"},
        "Could not open Coff file 'no/x.out' for writing."},
   };

@@ -72,10 +72,11 @@ TEST_F(QorlanRun, NoMapWithoutTheSwitch) {
   EXPECT_EQ(qorlan({"link.lkr", "main.o"}).output, banner() + error(kCrowdedFailure) + summary(1));
   EXPECT_EQ(filesIn(cWork.path()), (std::vector<std::string>{"link.lkr", "main.o"}));
 
-  cWork.putText("link.lkr", "CODEPAGE NAME=page0 START=0x0 END=0x7FF\n"
-                            "DATABANK NAME=gpr0 START=0x20 END=0x6F\n"
-                            "SHAREBANK NAME=shr START=0x70 END=0x7F\n"
-                            "ACCESSBANK NAME=acc START=0x120 END=0x12F\n");
+  cWork.putText("link.lkr",
+                "CODEPAGE NAME=page0 START=0x0 END=0x7FF\n"
+                "DATABANK NAME=gpr0 START=0x20 END=0x6F\n"
+                "SHAREBANK NAME=shr START=0x70 END=0x7F\n"
+                "ACCESSBANK NAME=acc START=0x120 END=0x12F\n");
   const ProcessResult linked = qorlan({"link.lkr", "main.o"});
   EXPECT_EQ(linked.exitCode, 0);
   EXPECT_EQ(linked.output, banner() + summary(0));
@@ -135,15 +136,20 @@ const std::vector<FillCase> kFillCases = {
     // The smallest page takes both sections and is left full; the largest
     // keeps 16 words of 0x3FFF, which the one-word pattern divides; the
     // page without FILL= gets nothing.
-    {"WordPatternDividesTheHole", kVesk, {},
+    {"WordPatternDividesTheHole",
+     kVesk,
+     {},
      "CODEPAGE NAME=page0 START=0x0 END=0xF FILL=0x3FFF\n"
      "CODEPAGE NAME=page1 START=0x10 END=0x13 FILL=0x1\n"
      "CODEPAGE NAME=page2 START=0x14 END=0x17\n",
-     "", "3 .fill_1 0x0000 flags 0x0020:" + repeated(" ff 3f", 16) + "\n"},
+     "",
+     "3 .fill_1 0x0000 flags 0x0020:" + repeated(" ff 3f", 16) + "\n"},
     // Two filled pages split in two holes each, the sections in a third:
     // the fills are numbered page by page, holes in free-list order; short
     // patterns are padded to whole words.
-    {"HolesOfTwoPagesInOrder", kVesk, {0x5, 0x14},
+    {"HolesOfTwoPagesInOrder",
+     kVesk,
+     {0x5, 0x14},
      "CODEPAGE NAME=page0 START=0x0 END=0xF FILL=0x1\n"
      "CODEPAGE NAME=page1 START=0x10 END=0x1C FILL=0X00002\n"
      "CODEPAGE NAME=page2 START=0x20 END=0x23\n",
@@ -153,12 +159,19 @@ const std::vector<FillCase> kFillCases = {
          "7 .fill_3 0x0010 flags 0x0020:" + repeated(" 00 00 02 00", 2) + "\n" +
          "8 .fill_4 0x0015 flags 0x0020:" + repeated(" 00 00 02 00", 4) + "\n"},
     // Six bytes of a two-word pattern on a byte-wide page: one word short.
-    {"TwoWordPatternTruncated", kOstra, {},
-     "CODEPAGE NAME=rom START=0x0 END=0xB FILL=0x12345678\n", "rom",
+    {"TwoWordPatternTruncated",
+     kOstra,
+     {},
+     "CODEPAGE NAME=rom START=0x0 END=0xB FILL=0x12345678\n",
+     "rom",
      "3 .fill_1 0x0006 flags 0x0020: 34 12 78 56 34 12\n"},
     // A decimal value on a hole of five bytes.
-    {"DecimalValueOnAnOddHole", kOstra, {}, "CODEPAGE NAME=rom START=0x0 END=0xA FILL=255\n",
-     "rom", "3 .fill_1 0x0006 flags 0x0020: ff 00 ff 00 ff\n"},
+    {"DecimalValueOnAnOddHole",
+     kOstra,
+     {},
+     "CODEPAGE NAME=rom START=0x0 END=0xA FILL=255\n",
+     "rom",
+     "3 .fill_1 0x0006 flags 0x0020: ff 00 ff 00 ff\n"},
 };
 
 class FillTest : public QorlanRun, public ::testing::WithParamInterface<FillCase> {};
@@ -220,8 +233,8 @@ TEST_F(QorlanRun, InputsFoundThroughCommandFilesAndPaths) {
   cWork.putText("cmd/top.lkr",
                 "LKRPATH lkr\nINCLUDE target.lkr\nLIBPATH obj\nFILES main.o util.o mathlib.lib\n");
 
-  const ProcessResult moved = qorlan({"-k", "cmd", "-l", "lib/", "top.lkr", "-m", "moved.map",
-                                      "-o", "moved.out"});
+  const ProcessResult moved =
+      qorlan({"-k", "cmd", "-l", "lib/", "top.lkr", "-m", "moved.map", "-o", "moved.out"});
   EXPECT_EQ(moved.output, banner() + summary(0));
   EXPECT_EQ(objectText(cWork.contents("moved.out")), objectText(cWork.contents("vesk.out")));
   EXPECT_EQ(maskMapTime(cWork.contents("moved.map")), maskMapTime(cWork.contents("vesk.map")));

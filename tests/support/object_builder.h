@@ -41,7 +41,7 @@ class ObjectBuilder {
   // udata holds no bytes, only a length.
   ObjectBuilder& udata(const std::string& name, uint32_t size);
 
-  ObjectBuilder& at(uint32_t address);  // s_paddr
+  ObjectBuilder& at(uint32_t address);         // s_paddr
   ObjectBuilder& virtualAt(uint32_t address);  // s_vaddr
   ObjectBuilder& absolute() { return addFlags(STYP_ABS); }
   ObjectBuilder& shared() { return addFlags(STYP_SHARED); }

@@ -18,7 +18,8 @@ std::string readAll(int fd) {
   std::string text;
   char buffer[4096];
   ssize_t count;
-  while ((count = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(count));
+  while ((count = read(fd, buffer, sizeof buffer)) > 0)
+    text.append(buffer, static_cast<size_t>(count));
   return text;
 }
 
@@ -43,7 +44,8 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
     dup2(errFd, 2);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     _exit(127);

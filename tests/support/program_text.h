@@ -16,7 +16,8 @@ inline std::string startupLines(const char* programBanner) {
 
 // The two counters and the empty line that end a run unless quiet.
 inline std::string summary(int errors, int warnings = 0) {
-  return "Errors    : " + std::to_string(errors) + "\nWarnings  : " + std::to_string(warnings) + "\n\n";
+  return "Errors    : " + std::to_string(errors) + "\nWarnings  : " + std::to_string(warnings) +
+         "\n\n";
 }
 
 }  // namespace qortest

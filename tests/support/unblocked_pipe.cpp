@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <gtest/gtest.h>
+#include <chrono>
 
 namespace qortest {
 

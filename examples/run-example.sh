@@ -46,20 +46,16 @@ cp "$top/examples/librarian/delay.o" "$top/examples/librarian/blink.o" "$librari
 # then the linked object turned into Intel HEX and into a COD file with its
 # listing. The listing opens the sources under the names held in the
 # object, so every step runs beside copies of the example's files.
-if [ -x "$bin/linker/src/qorlan" ]; then
-  for family in vesk mirel zarn ostra; do
-    linker_work="$work/linker/$family"
-    mkdir -p "$linker_work"
-    cp "$top/examples/linker/$family/"* "$linker_work/"
-    echo "Linker example '$family' in $linker_work:"
-    (
-      cd "$linker_work"
-      "$bin/linker/src/qorlan" "$family.lkr" main.o io.o util.lib -o "$family.o" -m "$family.map"
-      "$bin/hexconv/src/qornip" "$family.o"
-      "$bin/codconv/src/qortav" "$family.o"
-      echo "qorlan wrote $family.o and $family.map, qornip $family.hex, qortav $family.cod and $family.lst"
-    )
-  done
-else
-  echo "Linker: qorlan is not built yet, so the linker examples in examples/linker/ are not run"
-fi
+for family in vesk mirel zarn ostra; do
+  linker_work="$work/linker/$family"
+  mkdir -p "$linker_work"
+  cp "$top/examples/linker/$family/"* "$linker_work/"
+  echo "Linker example '$family' in $linker_work:"
+  (
+    cd "$linker_work"
+    "$bin/linker/src/qorlan" "$family.lkr" main.o io.o util.lib -o "$family.o" -m "$family.map"
+    "$bin/hexconv/src/qornip" "$family.o"
+    "$bin/codconv/src/qortav" "$family.o"
+    echo "qorlan wrote $family.o and $family.map, qornip $family.hex, qortav $family.cod and $family.lst"
+  )
+done

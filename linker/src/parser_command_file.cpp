@@ -1,14 +1,13 @@
 // Linker command files: finding them, reading them line by line and handing
 // every directive to the Linker. An INCLUDE reads the named file at once and
 // then goes on with the rest of its own line.
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "bounded_reader.h"
 #include "file_info.h"
 #include "linker.h"
 #include "parser.h"
@@ -49,20 +48,16 @@ struct OpenCommandFile {
   std::string place() const { return "'" + path + ":" + std::to_string(lineNumber) + "'"; }
 };
 
-// The whole of a plain file, read in one bounded piece. A directory, a
-// device or a pipe is refused: it has no length to read, or could keep the
-// run waiting for ever.
+// The whole of a plain file, read through the shared bounded reader. A
+// directory, a device or a pipe is refused: it has no length to read, or
+// could keep the run waiting for ever.
 int readPlainFile(const std::string& path, std::string& text) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return 0;
-  const std::uintmax_t length = std::filesystem::file_size(path, error);
-  if (error || length > text.max_size()) return 0;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return 0;
-  text.assign(static_cast<std::size_t>(length), '\0');
-  const std::size_t got = std::fread(text.data(), 1, text.size(), file.get());
-  if (std::ferror(file.get())) return 0;
-  text.resize(got);  // a file that shrank meanwhile is read as it now is
+  BoundedReader reader(path);
+  std::vector<uint8_t> bytes;
+  if (!reader.isOpen() || !reader.readAll(text.max_size(), bytes)) return 0;
+  text.assign(bytes.begin(), bytes.end());
   return 1;
 }
 

@@ -39,6 +39,8 @@ struct MemberHeader {
   void setDate(uint32_t date);
   void setSize(uint32_t size);
   void setMagic();
+  // The header the writer puts in front of a member: every field set.
+  static MemberHeader asWritten(const std::string& name, uint32_t date, uint32_t size);
 
   // The text up to the first NUL, cut before the last '/' when it holds one
   // (the '/' that the writer puts behind the name), so that a name that

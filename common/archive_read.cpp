@@ -47,13 +47,10 @@ bool readLibraryMembers(BoundedReader& reader, const std::string& path, const Me
   for (;;) {
     MemberHeader header;
     if (!reader.read(offset, sizeof header, reinterpret_cast<uint8_t*>(&header))) return true;
-    uint64_t memberStart = offset + MemberHeader::SIZE;
-    // A header that closes the file is followed by a member that cannot be
-    // parsed; only a start beyond the end has no member at all.
-    if (!reader.fits(memberStart, 0)) {
-      reportMakeError("Library file '" + path + "' has a missing member object file.");
-      return false;
-    }
+    // The whole header was read, so its member starts within the file; a
+    // header that closes the file is followed by a member that cannot be
+    // parsed.
+    const uint64_t memberStart = offset + MemberHeader::SIZE;
     const std::string name = header.getName();
     const std::optional<uint64_t> memberSize = parse(reader, name, memberStart);
     if (!memberSize) {

@@ -21,11 +21,7 @@ const uint8_t* bytesOf(const void* record) { return static_cast<const uint8_t*>(
 
 bool putMemberHeader(ByteSink& sink, const std::string& library, const std::string& member,
                      uint32_t date, uint32_t size) {
-  MemberHeader header;
-  header.setName(member);
-  header.setDate(date);
-  header.setSize(size);
-  header.setMagic();
+  const MemberHeader header = MemberHeader::asWritten(member, date, size);
   if (sink.put(bytesOf(&header), sizeof header)) return true;
   reportWriteError("Could not write member header for '" + member + "' in library file '" +
                    library + "'. ");

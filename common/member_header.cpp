@@ -46,6 +46,15 @@ void MemberHeader::setMagic() {
   ar_fmag[1] = '\n';
 }
 
+MemberHeader MemberHeader::asWritten(const std::string& name, uint32_t date, uint32_t size) {
+  MemberHeader header;
+  header.setName(name);
+  header.setDate(date);
+  header.setSize(size);
+  header.setMagic();
+  return header;
+}
+
 std::string MemberHeader::getName() const {
   const void* nul = std::memchr(ar_name, '\0', NAME_LENGTH);
   const char* end = nul ? static_cast<const char*>(nul) : ar_name + NAME_LENGTH;

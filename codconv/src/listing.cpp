@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "banners.h"
+#include "byte_order.h"
 #include "coff2cod.h"
 #include "diagnostics.h"
 #include "file_info.h"
@@ -208,9 +209,9 @@ Coff2Cod::ProgramWords Coff2Cod::readProgramWords(const Coff& coff, const LstLin
   }
   const uint8_t* bytes = data->second.data() + offset;
   words.present = true;
-  words.first = static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+  words.first = readLe16(bytes);
   if (offset + 4 <= size) {
-    words.second = static_cast<uint16_t>(bytes[2] | (bytes[3] << 8));
+    words.second = readLe16(bytes + 2);
   }
   return words;
 }

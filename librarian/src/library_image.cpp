@@ -65,11 +65,8 @@ bool LibraryImage::headerAsWritten(BoundedReader& source, const Member& member) 
   if (!source.read(member.start - MemberHeader::SIZE, sizeof held,
                    reinterpret_cast<uint8_t*>(&held)))
     return false;
-  MemberHeader written;
-  written.setName(member.name);
-  written.setDate(member.image.timeStamp);
-  written.setSize(member.image.size);
-  written.setMagic();
+  const MemberHeader written =
+      MemberHeader::asWritten(member.name, member.image.timeStamp, member.image.size);
   return std::memcmp(&held, &written, sizeof held) == 0;
 }
 

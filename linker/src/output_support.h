@@ -1,5 +1,5 @@
-// Small pieces that the builders of the output object and the fill share:
-// the string table that long names need, and the memory a section was placed in.
+// Small pieces that the link phases share: the string table that long
+// names need, and the memory a section was placed in.
 #pragma once
 
 #include <map>
@@ -16,7 +16,7 @@ constexpr size_t kInlineNameLength = 8;
 // Returns the offset.
 int appendString(StringTable& strTbl, const std::string& text);
 
-// The memory that allocation gave to a section. Every output section has
-// one by then; a missing one is a fault of the link's own phases.
-const Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
+// The memory that allocation gave to a section. Every section of every
+// input has one by then; a missing one is a fault of the link's own phases.
+Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
                               const std::string& name);

@@ -2,11 +2,17 @@
 // names need, and the memory a section was placed in.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 
 #include "coff.h"
 #include "memtarg.h"
+
+// Program memory of 12 and 14 bits holds one byte of data per word (a
+// RETLW that returns it), so a data image takes two bytes of the word per
+// byte of data; program memory of whole bytes holds the bytes themselves.
+inline bool needsRetlwImage(uint16_t romWidthBits) { return romWidthBits % 8 != 0; }
 
 // Names up to this length are kept inline in a section header.
 constexpr size_t kInlineNameLength = 8;

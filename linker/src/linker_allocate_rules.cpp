@@ -5,6 +5,7 @@
 
 #include "allocation_rules.h"
 #include "debug_switches.h"
+#include "output_support.h"
 
 namespace allocation {
 
@@ -48,10 +49,7 @@ uint16_t alignmentOf(const Linker& linker, const std::string& section) {
 }
 
 uint64_t addressUnits(const Linker& linker, uint64_t bytes) {
-  // A program word narrower than a multiple of 8 bits holds one data byte
-  // (in a return-with-literal instruction), so the image takes two bytes
-  // of the word per byte of data.
-  return linker.cRomWidthBits % 8 != 0 ? bytes * 2 : bytes;
+  return needsRetlwImage(linker.cRomWidthBits) ? bytes * 2 : bytes;
 }
 
 uint32_t saturated(uint64_t value) {

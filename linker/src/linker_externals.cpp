@@ -6,7 +6,7 @@
 #include "debug_switches.h"
 #include "linker.h"
 #include "linker_symbol_walk.h"
-#include "qassert.h"
+#include "output_support.h"
 #include "text_helpers.h"
 
 namespace {
@@ -30,13 +30,10 @@ int Linker::buildExtSymDef(std::string& error) {
   cExtSymDef["_cinit"] = &cCinitSym;
   // Without a STACK directive there is no stack, so neither name exists.
   if (cHasStack) {
-    const auto memory = cScnMem.find(cStackScnName);
     // Allocation placed the stack whenever there is one.
-    QOR_ASSERT(memory != cScnMem.end() && memory->second != nullptr);
-    setOwnSymbol(cStackSym, cOutput.cStrTbl, "_stack",
-                 memory->second->getAllocStart(cStackScnName));
-    setOwnSymbol(cStkSizeSym, cOutput.cStrTbl, "_stksize",
-                 memory->second->getAllocSize(cStackScnName));
+    const Memory& memory = memoryOfSection(cScnMem, cStackScnName);
+    setOwnSymbol(cStackSym, cOutput.cStrTbl, "_stack", memory.getAllocStart(cStackScnName));
+    setOwnSymbol(cStkSizeSym, cOutput.cStrTbl, "_stksize", memory.getAllocSize(cStackScnName));
     cExtSymDef["_stack"] = &cStackSym;
     cExtSymDef["_stksize"] = &cStkSizeSym;
   }

@@ -10,6 +10,7 @@
 
 #include "debug_switches.h"
 #include "linker.h"
+#include "linker_symbol_walk.h"
 #include "qassert.h"
 
 namespace {
@@ -25,13 +26,9 @@ class WantedNames {
       for (const auto& entry : library->cSymbols) cSupplier.emplace(entry.first, library.get());
   }
 
-  // Takes in one more input's symbols. Aux slots are told by the object's
-  // own record, so a symbol whose aux count disagrees with its kind is
-  // neither skipped nor read from the middle of an aux entry.
+  // Takes in one more input's symbols.
   void add(const Coff& object) {
-    for (size_t i = 0; i < object.cSymTbl.size(); ++i) {
-      if (object.cAuxType[i] != AUX_NONE) continue;
-      const SymbolEntry& symbol = object.cSymTbl[i];
+    forEachPrimarySymbol(object, [this, &object](size_t, const SymbolEntry& symbol) {
       if (Coff::isDefinedGlobal(symbol)) {
         std::string name = Coff::getName(symbol, object.cStrTbl);
         cWanted.erase(name);
@@ -41,7 +38,7 @@ class WantedNames {
         if (cDefined.count(name) == 0 && cSupplier.count(name) != 0)
           cWanted.insert(std::move(name));
       }
-    }
+    });
   }
 
   bool empty() const { return cWanted.empty(); }

@@ -7,17 +7,12 @@
 
 #include "allocation_rules.h"
 #include "byte_order.h"
+#include "output_support.h"
 #include "qassert.h"
 
 using namespace allocation;
 
 namespace {
-
-Memory& placedMemory(const Linker& linker, const std::string& section) {
-  Memory* memory = valueOf(linker.cScnMem, section);
-  QOR_ASSERT(memory != nullptr);
-  return *memory;
-}
 
 uint64_t locationsOf(uint64_t bytes, uint32_t bytesPerLocation) {
   return bytes / bytesPerLocation + (bytes % bytesPerLocation != 0 ? 1 : 0);
@@ -65,7 +60,7 @@ int Linker::loadSections(std::string& error) {
       const std::string& section = entry.second;
       const auto header = input.cScnHdr.find(section);
       QOR_ASSERT(header != input.cScnHdr.end());
-      Memory& memory = placedMemory(*this, section);
+      Memory& memory = memoryOfSection(cScnMem, section);
       const uint32_t length = header->second.s_size;
       if (valueOf(cScnAbs, section)) {
         memory.load(file, section, header->second.s_paddr, length);
@@ -91,8 +86,8 @@ int Linker::buildCinit(std::string& /*error*/) {
     if (type != kIdata) continue;
     ++count;
     const std::string image = initSectionName(section);
-    const Memory& data = placedMemory(*this, section);
-    appendValue(table, placedMemory(*this, image).getAllocStart(image), longForm);
+    const Memory& data = memoryOfSection(cScnMem, section);
+    appendValue(table, memoryOfSection(cScnMem, image).getAllocStart(image), longForm);
     appendValue(table, data.getAllocStart(section), longForm);
     appendValue(table, data.getAllocSize(section), longForm);
   }

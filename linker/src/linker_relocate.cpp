@@ -10,7 +10,7 @@
 #include "debug_switches.h"
 #include "linker.h"
 #include "linker_symbol_walk.h"
-#include "qassert.h"
+#include "output_support.h"
 #include "text_helpers.h"
 
 namespace {
@@ -20,11 +20,9 @@ namespace {
 // moved down comes out right too.
 uint32_t partDelta(const Linker& linker, size_t position, const std::string& section,
                    const SectionHeader& header) {
-  const auto memory = linker.cScnMem.find(section);
-  // Allocation gave every section of every input a memory, and loading gave
-  // every input's part of it a start.
-  QOR_ASSERT(memory != linker.cScnMem.end() && memory->second != nullptr);
-  return memory->second->getLoadStart(linker.inputKey(position), section) - header.s_paddr;
+  // Loading gave every input's part of a placed section a start.
+  return memoryOfSection(linker.cScnMem, section).getLoadStart(linker.inputKey(position), section) -
+         header.s_paddr;
 }
 
 // The relocatable symbols of one input grouped by section number, each group

@@ -22,10 +22,6 @@ void traceDump(const char* label, const Data& data) {
   data.dump(std::cout);
 }
 
-// Program memory of 12 and 14 bits holds one byte of data per word (a
-// RETLW that returns it); program memory of whole bytes holds the bytes.
-bool needsRetlwImage(uint16_t romWidthBits) { return romWidthBits % 8 != 0; }
-
 // The image of `bytes` in program memory: one RETLW word per byte, low byte
 // first, or the bytes themselves.
 Data programImage(const Data& bytes, uint16_t romWidthBits, CoreFamily family) {

@@ -12,7 +12,7 @@ int appendString(StringTable& strTbl, const std::string& text) {
   return offset;
 }
 
-const Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
+Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
                               const std::string& name) {
   const auto found = scnMem.find(name);
   QOR_ASSERT(found != scnMem.end() && found->second != nullptr);

@@ -1,12 +1,18 @@
-// Small pieces that the builders of the output object and the fill share:
-// the string table that long names need, and the memory a section was placed in.
+// Small pieces that the link phases share: the string table that long
+// names need, and the memory a section was placed in.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 
 #include "coff.h"
 #include "memtarg.h"
+
+// Program memory of 12 and 14 bits holds one byte of data per word (a
+// RETLW that returns it), so a data image takes two bytes of the word per
+// byte of data; program memory of whole bytes holds the bytes themselves.
+inline bool needsRetlwImage(uint16_t romWidthBits) { return romWidthBits % 8 != 0; }
 
 // Names up to this length are kept inline in a section header.
 constexpr size_t kInlineNameLength = 8;
@@ -16,7 +22,7 @@ constexpr size_t kInlineNameLength = 8;
 // Returns the offset.
 int appendString(StringTable& strTbl, const std::string& text);
 
-// The memory that allocation gave to a section. Every output section has
-// one by then; a missing one is a fault of the link's own phases.
-const Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
+// The memory that allocation gave to a section. Every section of every
+// input has one by then; a missing one is a fault of the link's own phases.
+Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
                               const std::string& name);

@@ -13,3 +13,8 @@ Linker::~Linker() = default;
 std::string Linker::inputKey(size_t position) const {
   return std::to_string(position) + ":" + cCoff.at(position)->cName;
 }
+
+uint8_t Linker::sectionTypeOf(const std::string& name) const {
+  const auto type = cScnType.find(name);
+  return type == cScnType.end() ? 0 : type->second;
+}

@@ -67,6 +67,8 @@ class Linker {
   // two inputs of one name (x.o and ./x.o, or two libraries' util.o) stay
   // apart.
   std::string inputKey(size_t position) const;
+  // The type of a section of the link (cScnType), 0 for a name it lacks.
+  uint8_t sectionTypeOf(const std::string& name) const;
 
   // Input objects and libraries.
   int findObjectFiles(std::string& error);

@@ -229,10 +229,9 @@ int Linker::checkSectionTypes(std::string& error) {
 
 int Linker::checkMemoryAttributes(std::string& error) {
   for (const SectionDesc& desc : cSectionDesc) {
-    const auto found = cScnType.find(desc.getName());
-    if (found == cScnType.end()) continue;
+    const uint8_t type = sectionTypeOf(desc.getName());
     for (const AttributeRule& rule : ATTRIBUTE_RULES) {
-      if (rule.type != found->second) continue;
+      if (rule.type != type) continue;
       const std::string memory = rule.refusesRam ? desc.getRunMemory() : desc.getLoadMemory();
       if (memory.empty()) break;
       error = "section '" + desc.getName() + "' contains " + rule.contents +

@@ -81,8 +81,7 @@ int Linker::relocateLineInfo(std::string& /*error*/) {
     for (const auto& [number, name] : file.cScnNum) {
       // Only code has line entries whose addresses lie in the section; the
       // others are left as the input gave them.
-      const auto type = cScnType.find(name);
-      if (type == cScnType.end() || type->second != SECTION_CODE) continue;
+      if (sectionTypeOf(name) != SECTION_CODE) continue;
       const auto lines = file.cScnLineno.find(name);
       const auto* section = sectionByNumber(file, number);
       if (lines == file.cScnLineno.end() || section == nullptr) continue;

@@ -16,10 +16,8 @@ int Linker::buildOutputLineInfo(std::string& /*error*/) {
     QOR_ASSERT(base != cSymBase.end());
     const uint32_t shift = static_cast<uint32_t>(base->second);
     for (const auto& [number, name] : file.cScnNum) {
-      const auto type = cScnType.find(name);
       const auto lines = file.cScnLineno.find(name);
-      if (type == cScnType.end() || type->second != SECTION_CODE || lines == file.cScnLineno.end())
-        continue;
+      if (sectionTypeOf(name) != SECTION_CODE || lines == file.cScnLineno.end()) continue;
       std::list<coff_lineno>& output = cOutput.cScnLineno[name];
       for (coff_lineno line : lines->second) {
         if (trace)

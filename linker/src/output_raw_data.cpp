@@ -85,14 +85,12 @@ int Linker::buildOutputRawData(std::string& /*error*/) {
   for (size_t position = 0; position < cCoff.size(); ++position) {
     const Coff& file = *cCoff[position];
     for (const auto& [number, name] : file.cScnNum) {
-      const auto type = cScnType.find(name);
-      if (type != cScnType.end() && type->second == SECTION_UDATA) continue;
+      if (sectionTypeOf(name) == SECTION_UDATA) continue;
       if (!copyInputPart(*this, position, name)) return 0;
     }
   }
   for (const auto& [name, size] : cScnSize) {
-    const auto type = cScnType.find(name);
-    if (type == cScnType.end() || type->second != SECTION_IDATA) continue;
+    if (sectionTypeOf(name) != SECTION_IDATA) continue;
     const std::string image = Linker::initSectionName(name);
     cOutput.cRawData[image] = programImage(cOutput.cRawData[name], cRomWidthBits, cFamily);
     if (tracing())

@@ -39,9 +39,7 @@ int Linker::buildOutputScnNum(std::string& /*error*/) {
   for (const auto& coff : cCoff) {
     for (const auto& [number, name] : coff->cScnNum) {
       numbering.numberOnce(name);
-      const auto type = cScnType.find(name);
-      if (type != cScnType.end() && type->second == SECTION_IDATA)
-        numbering.numberOnce(Linker::initSectionName(name));
+      if (sectionTypeOf(name) == SECTION_IDATA) numbering.numberOnce(Linker::initSectionName(name));
     }
   }
   // The initialised-data table exists in every link, with or without idata.

@@ -69,8 +69,9 @@ using MemberParser = std::function<std::optional<uint64_t>(
 bool readLibraryMembers(BoundedReader& reader, const std::string& path, const MemberParser& parse);
 
 // Writing a library file: through a temporary that replaces `path` only
-// when every byte was written (a name that leaves no room for a temporary
-// beside it is written in place). `putMembers` puts every member's header
+// when every byte was written; when its folder takes no temporary, the
+// write is refused as a failed open (only a device or a pipe is written
+// where it stands). `putMembers` puts every member's header
 // (putMemberHeader) and image into the sink in order, and answers false at
 // the first record the sink refuses. After a failed write it runs again
 // with `recordByRecord` set, into a sink that refuses the record the file
@@ -78,8 +79,8 @@ bool readLibraryMembers(BoundedReader& reader, const std::string& path, const Me
 // it, so that the failure is reported as that record's. A writer whose
 // members come from the library file itself answers false (with its own
 // report) when it cannot read them, and the old library stays; such a
-// writer also gives `beforeWritingInPlace`, run when the library must be
-// written in place, before its old content is cut (ReplacementFile::open).
+// writer also gives `beforeWritingInPlace`, run when the library is a device
+// or a pipe written where it stands (ReplacementFile::open).
 using MemberWriter = std::function<bool(ByteSink& sink, bool recordByRecord)>;
 int writeLibraryFile(const std::string& path, const MemberWriter& putMembers,
                      const std::function<bool()>& beforeWritingInPlace = nullptr);
@@ -108,8 +109,8 @@ class Archive {
   // Writes cName from cMembers; 1 on success, 0 (with an error reported)
   // otherwise. The library is written to a temporary file next to it and
   // renamed over cName only when every byte was written, so a failed write
-  // leaves an existing library as it was (only a name that leaves no room
-  // for a temporary beside it is written in place).
+  // leaves an existing library as it was; a library whose folder takes no
+  // temporary is refused, not written in place.
   int write();
 
   // Rebuilds cSymbols; 0 when some symbol is defined by more than one member

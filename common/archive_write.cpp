@@ -45,8 +45,11 @@ bool writeImage(ByteSink& sink, const std::string& path, const MemberWriter& put
 int writeLibraryFile(const std::string& path, const MemberWriter& putMembers,
                      const std::function<bool()>& beforeWritingInPlace) {
   // The new library replaces the old one only when complete, so that a
-  // failed write never destroys a library that was there before.
+  // failed write never destroys a library that was there before. A library
+  // holds the only copy of its members: when its folder takes no temporary,
+  // it is not cut and rewritten in place but refused.
   ReplacementFile output;
+  output.keepWhole();
   const std::string openError = "Could not open library file '" + path + "' for writing.";
   if (!output.open(path, false, beforeWritingInPlace)) {
     reportWriteError(openError);

@@ -15,6 +15,7 @@
 #include "data.h"
 
 class ByteSink;
+class OutputSet;
 
 // The string table: each string under the offset of its first character.
 using StringTable = std::map<int, std::string>;
@@ -54,7 +55,10 @@ class Coff {
 
   // Writing: to cName, into an open binary file at baseOffset, or record by
   // record into a sink (each failed record reported as the file writes do).
+  // Into `outputs`, cName is written whole to its temporary and replaced
+  // only when the set is committed.
   int write();
+  int write(OutputSet& outputs);
   int write(std::FILE* file, uint64_t baseOffset);
   int write(ByteSink& sink);
 

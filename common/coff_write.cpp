@@ -6,6 +6,7 @@
 #include "byte_sink.h"
 #include "coff_layout.h"
 #include "diagnostics.h"
+#include "output_set.h"
 #include "replacement_file.h"
 
 namespace {
@@ -125,19 +126,20 @@ int Coff::write(ByteSink& sink) {
 // The image goes to a temporary beside the target and replaces it only when
 // complete, so a failed write never destroys an existing file of that name.
 int Coff::write() {
-  ReplacementFile output;
+  OutputSet outputs;
+  return write(outputs) && outputs.commitAll();
+}
+
+int Coff::write(OutputSet& outputs) {
+  const std::string name = cName;
+  ReplacementFile& output = outputs.add([name] { reportOpenFailure(name); });
   if (!output.open(cName)) {
     reportOpenFailure(cName);
     return 0;
   }
-  int written = write(output.file(), 0);
+  const int written = write(output.file(), 0);
   // Bytes still buffered must reach the file before it replaces the old one.
   if (written && std::fflush(output.file()) != 0)
-    written = reportWriteFault(cName, "' could not write string.");
-  if (!written) return 0;  // the old file stays as it was
-  if (!output.commit()) {
-    reportOpenFailure(cName);
-    return 0;
-  }
-  return 1;
+    return reportWriteFault(cName, "' could not write string.");
+  return written;  // on failure the old file stays as it was
 }

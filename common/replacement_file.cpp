@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "file_info.h"
+#include "same_file.h"
 #include "temporary_file.h"
 
 #ifndef _WIN32
@@ -58,26 +59,6 @@ int holdPipeWithReader(const std::string& name) {
 #endif
 }
 
-// The system follows at most this many links in one name.
-const int kMaxLinkHops = 40;
-
-// The file a name stands for, as an open finds it: each link is followed (a
-// relative one from the link's own folder), so that the file it points at
-// gets the new contents and the link stays, also when that file does not
-// exist yet. A chain of links that does not end leaves a link, which
-// `mayReplace` refuses.
-std::string fileBehind(const std::string& name) {
-  fs::path current = name;
-  std::error_code error;
-  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-    if (!fs::is_symlink(fs::symlink_status(current, error))) break;
-    const fs::path target = fs::read_symlink(current, error);
-    if (error) break;
-    current = target.is_absolute() ? target : current.parent_path() / target;
-  }
-  return current.string();
-}
-
 // A file rewritten in place keeps its permissions; so does its replacement.
 void keepPermissions(const std::string& target, const std::string& replacement) {
   std::error_code error;
@@ -92,7 +73,8 @@ ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
       cTempName(std::exchange(other.cTempName, std::string())),
       cFile(std::exchange(other.cFile, nullptr)),
       cDirect(std::exchange(other.cDirect, false)),
-      cPipeHold(std::exchange(other.cPipeHold, -1)) {}
+      cPipeHold(std::exchange(other.cPipeHold, -1)),
+      cKeepWhole(other.cKeepWhole) {}
 
 ReplacementFile::~ReplacementFile() { discard(); }
 
@@ -104,7 +86,12 @@ int ReplacementFile::prepare(const std::string& name) {
     cPipeHold = holdPipeWithReader(cTarget);
     if (cPipeHold < 0) return 0;
   }
-  if (!isSpecialFile(cTarget)) cTempName = reserveTemporaryBeside(cTarget);
+  if (isSpecialFile(cTarget)) {
+    cDirect = true;
+    return 1;
+  }
+  cTempName = reserveTemporaryBeside(cTarget);
+  if (cTempName.empty() && cKeepWhole) return 0;
   cDirect = cTempName.empty();
   return 1;
 }
@@ -119,6 +106,7 @@ int ReplacementFile::open(const std::string& name, bool textMode,
     // The temporary was made but cannot be opened again: write the target.
     discardTemporary(cTempName);
     cTempName.clear();
+    if (cKeepWhole) return 0;
     cDirect = true;
     if (!mayWriteInPlace()) return 0;
     cFile = std::fopen(cTarget.c_str(), textMode ? "w" : "wb");

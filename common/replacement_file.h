@@ -19,10 +19,15 @@ class ReplacementFile {
   ReplacementFile(ReplacementFile&& other) noexcept;
   ~ReplacementFile();  // discards a write that was never committed
 
+  // For a file that holds the user's only copy of what it keeps: when no
+  // temporary can be made beside it, `prepare` and `open` refuse rather
+  // than write it in place. Set before `prepare`.
+  void keepWhole() { cKeepWhole = true; }
+
   // Chooses the name to write for `name`: a fresh temporary beside the file
-  // that `name` stands for or, when that file is a device or a pipe or no
-  // temporary fits there (a name at the length limit, a directory we may not
-  // add to), that file itself. 0 when `name` is a directory, an existing
+  // that `name` stands for or, when that file is a device or a pipe or its
+  // folder takes no new file (a folder we may not add to, holding a target
+  // we may write), that file itself. 0 when `name` is a directory, an existing
   // file that may not be written, a missing file whose folder is missing
   // too, a loop of links, or a pipe that nobody reads (writing into it would
   // wait for ever).
@@ -57,4 +62,5 @@ class ReplacementFile {
   std::FILE* cFile = nullptr;
   bool cDirect = false;
   int cPipeHold = -1;  // a writer end held open while a pipe is written
+  bool cKeepWhole = false;
 };

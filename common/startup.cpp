@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,11 +9,13 @@
 
 #include "banners.h"
 #include "diagnostics.h"
+#include "temporary_file.h"
 
 namespace {
 // Exhausted memory ends the run at once, whatever quiet mode says. Nothing
 // here may allocate.
 void outOfMemory() {
+  discardAllTemporaries();
   std::cout.flush();
   std::fputs("out of memory\n", stdout);
   std::fflush(stdout);
@@ -30,6 +33,12 @@ void startProgram(int argc, char** argv, const char* banner) {
   // with the rest of the output.
   std::cerr.rdbuf(std::cout.rdbuf());
   std::set_new_handler(outOfMemory);
+#ifdef SIGXFSZ
+  // A write past the file size limit then fails as a write, which the
+  // writer reports, and its temporary is removed: the signal's default
+  // would end the program on the spot and leave the temporary behind.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   // The program's own name counts too.
   for (int i = 0; i < argc; ++i)
     if (isQuietSwitch(argv[i])) setQuiet(1);

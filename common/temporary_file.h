@@ -6,10 +6,14 @@
 #include <cstdio>
 #include <string>
 
-// Creates a new file beside `target` under a name that nothing held yet
-// (exclusive creation, so no existing file is ever overwritten) and opens it
-// for writing, in binary form or, for `textMode`, with the host's line ends.
-// Null when no such name could be created.
+// Creates a new file in the folder of `target` under a short generated name
+// that nothing held yet (exclusive creation, so no existing file is ever
+// overwritten; a name that is taken is passed over for another) and opens
+// it for writing, in binary form or, for `textMode`, with the host's line
+// ends. The name never grows with the target's, so a target at the length
+// limit of a name has a temporary too. Null when the folder takes no new
+// file. Until it is moved or discarded, the temporary is removed when the
+// program ends, whatever road it ends on.
 std::FILE* createTemporaryBeside(const std::string& target, std::string& temporaryName,
                                  bool textMode = false);
 
@@ -23,3 +27,8 @@ int moveTemporaryOver(const std::string& temporaryName, const std::string& targe
 
 // Removes a temporary that will not be used (no-op for an empty name).
 void discardTemporary(const std::string& temporaryName);
+
+// Removes every temporary not yet moved or discarded. For the roads that
+// end the program without unwinding (a failed assertion, exhausted memory);
+// allocates nothing.
+void discardAllTemporaries();

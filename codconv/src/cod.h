@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+class OutputSet;
+
 inline constexpr std::size_t COD_BLOCK_SIZE = 512;
 // Entries of a directory's Index: 128 code blocks of 512 bytes = 64 K.
 inline constexpr std::size_t COD_INDEX_ENTRIES = 128;
@@ -304,6 +306,9 @@ class Cod {
   int write();
   // Writes the whole file under the given name.
   int write(const std::string& fileName);
+  // The same into `outputs`: written whole to its temporary, the file
+  // replaces its old version only when the set is committed.
+  int write(OutputSet& outputs, const std::string& fileName);
 
   // The name the file is written under: cFileName when set, else the text
   // of Source in directory 0. Source holds at most 63 characters, so the

@@ -6,6 +6,7 @@
 #include "byte_order.h"
 #include "cod.h"
 #include "diagnostics.h"
+#include "output_set.h"
 #include "qassert.h"
 #include "replacement_file.h"
 
@@ -121,29 +122,31 @@ std::string Cod::codFileName() const {
 int Cod::write() { return write(codFileName()); }
 
 int Cod::write(const std::string& fileName) {
+  OutputSet outputs;
+  return write(outputs, fileName) && outputs.commitAll();
+}
+
+int Cod::write(OutputSet& outputs, const std::string& fileName) {
+  const auto reportOpenFailure = [fileName] {
+    reportMessage(SEVERITY_ERROR, "Cod::write()",
+                  "Could not open Cod file '" + fileName + "' for writing.", 0);
+  };
   // Messages name the file as given; the bytes go to the file behind a link.
-  ReplacementFile output;
+  ReplacementFile& output = outputs.add(reportOpenFailure);
   std::ofstream file;
   if (output.prepare(fileName)) file.open(output.writeName(), std::ios::binary | std::ios::trunc);
   if (!file.is_open()) {
-    reportMessage(SEVERITY_ERROR, "Cod::write()",
-                  "Could not open Cod file '" + fileName + "' for writing.", 0);
+    reportOpenFailure();
     return 0;
   }
-  int written = writeAllBlocks(file, fileName);
+  const int written = writeAllBlocks(file, fileName);
   file.close();
   if (written && !file) {
     reportMessage(SEVERITY_ERROR, "Cod::writeBlockList()",
                   "Could not write debug msg block in Cod file '" + fileName + "'.", 0);
-    written = 0;
-  }
-  if (!written) return 0;
-  if (!output.commit()) {
-    reportMessage(SEVERITY_ERROR, "Cod::write()",
-                  "Could not open Cod file '" + fileName + "' for writing.", 0);
     return 0;
   }
-  return 1;
+  return written;
 }
 
 int Cod::writeAllBlocks(std::ostream& file, const std::string& fileName) const {

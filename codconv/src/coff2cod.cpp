@@ -7,6 +7,7 @@
 #include "diagnostics.h"
 #include "file_info.h"
 #include "mgproc.h"
+#include "same_file.h"
 
 LstLine::LstLine(const std::string& sectionName, const coff_lineno& entry)
     : secName(sectionName),
@@ -29,6 +30,9 @@ Coff2Cod* Coff2Cod::convert(const Coff& coff, int pageLength, int noListing) {
   }
   createSourceNames(coff);
   createSymbols(coff);
+  if (!checkOutputNames(coff, noListing)) {
+    return nullptr;
+  }
   if (!noListing && !createListFile(coff)) {
     return nullptr;
   }
@@ -47,6 +51,33 @@ int Coff2Cod::checkProcessor(const Coff& coff) {
   cBytesPerWord = (procRomWidthBits(cProcessor) + 7) / 8;
   return 1;
 }
+
+// Neither the COD file nor the listing may be written over the object, nor
+// the listing over a source file it reads.
+int Coff2Cod::checkOutputNames(const Coff& coff, int noListing) const {
+  std::vector<std::string> inputs = {coff.cName};
+  std::vector<std::string> outputs;
+  if (!noListing) {
+    outputs.push_back(listFileName(coff));
+    for (std::size_t index = 0; index < coff.cSymTbl.size(); ++index) {
+      if (coff.cAuxType[index] == AUX_NONE && coff.cSymTbl[index].n_sclass == C_FILE) {
+        inputs.push_back(sourceFileName(coff, index));
+      }
+    }
+  }
+  outputs.push_back(codFileName());
+  for (const std::string& output : outputs) {
+    for (const std::string& input : inputs) {
+      if (!input.empty() && isSameFile(output, input)) {
+        reportError("Coff2Cod::convert()", outputOverInputText(output, input));
+        return 0;
+      }
+    }
+  }
+  return 1;
+}
+
+int Coff2Cod::writeFiles() { return write(cOutputs, codFileName()) && cOutputs.commitAll(); }
 
 void Coff2Cod::buildLineMap(const Coff& coff) {
   for (const auto& [name, header] : coff.cScnHdr) {

@@ -16,6 +16,7 @@
 #include "coff.h"
 #include "listing_scan_index.h"
 #include "mgproc.h"
+#include "output_set.h"
 
 // One line-number entry of a code section, kept with its section's name.
 struct LstLine {
@@ -44,7 +45,12 @@ class Coff2Cod : public Cod {
   void createSourceNames(const Coff& coff);
   void createSymbols(const Coff& coff);
 
-  // The listing file.
+  // Writes the COD file and then replaces the old COD and listing files
+  // with both new ones; after a failure (reported) neither is replaced.
+  int writeFiles();
+
+  // The listing file, written beside the object.
+  static std::string listFileName(const Coff& coff);
   int createListFile(const Coff& coff);
   void writeListHeader(int firstPage);
   void countListLine();
@@ -88,8 +94,12 @@ class Coff2Cod : public Cod {
   // The symbol table as the scans see it, made once while the listing is
   // written: every source line asks about it.
   std::unique_ptr<ListingScanIndex> cScanIndex;
+  // The files written, each whole, until they replace their old versions
+  // together.
+  OutputSet cOutputs;
 
   int checkProcessor(const Coff& coff);
+  int checkOutputNames(const Coff& coff, int noListing) const;
   int copySectionBytes(const Coff& coff, const std::string& name, uint32_t address);
   void addWindows(std::size_t count);
   std::string sourceFileName(const Coff& coff, std::size_t fileIndex) const;

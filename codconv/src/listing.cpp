@@ -37,16 +37,20 @@ void reportListFileError(const std::string& name) {
 
 }  // namespace
 
-int Coff2Cod::createListFile(const Coff& coff) {
+std::string Coff2Cod::listFileName(const Coff& coff) {
   const FileInfo objectFile(coff.cName);
   // Drive and directory of the object (path() ends with its separator).
-  const std::string listName = objectFile.path() + objectFile.baseName() + ".lst";
+  return objectFile.path() + objectFile.baseName() + ".lst";
+}
+
+int Coff2Cod::createListFile(const Coff& coff) {
+  const std::string listName = listFileName(coff);
   // The names are read before any file is made, so that a name missing from
   // the string table ends the run without leaving a temporary behind.
   cScanIndex = std::make_unique<ListingScanIndex>(coff);
-  // The listing is written beside the old one and replaces it only when it
-  // is complete, so a failed run never leaves a user's file half written.
-  ReplacementFile output;
+  // The listing is written beside the old one and replaces it only with
+  // the COD file, once the whole run has succeeded (writeFiles).
+  ReplacementFile& output = cOutputs.add([listName] { reportListFileError(listName); });
   if (output.prepare(listName)) {
     cListFile.open(output.writeName(), std::ios::out | std::ios::trunc);
   }
@@ -62,7 +66,7 @@ int Coff2Cod::createListFile(const Coff& coff) {
   }
   cScanIndex.reset();
   cListFile.close();
-  if (cListFile.fail() || !output.commit()) {
+  if (cListFile.fail()) {
     reportListFileError(listName);
     return 0;
   }

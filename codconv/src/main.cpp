@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     exitWithSummary(1);
   }
   cod.preWrite();
-  if (!cod.write()) {
+  if (!cod.writeFiles()) {
     exitWithSummary(1);
   }
   coff.reset();

@@ -61,6 +61,7 @@ std::vector<RomSection> Coff2Hex::romSections(Coff& coff) {
 Coff2Hex* Coff2Hex::convert(Coff& coff, const std::vector<AddrRange>& ranges) {
   if (coff.cFileHdr.f_opthdr != kOptionalHeaderSize) return nullptr;
   cFileBaseName = FileInfo(coff.cName).baseName();
+  cInputName = coff.cName;
   std::vector<RomSection> sections = romSections(coff);
   const uint32_t bytesPerAddress = bytesPerAddressOf(coff.cOptHdr);
   for (const RomSection& section : sections) {

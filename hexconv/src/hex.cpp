@@ -1,10 +1,13 @@
 #include "hex.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "diagnostics.h"
+#include "output_set.h"
 #include "qassert.h"
 #include "replacement_file.h"
+#include "same_file.h"
 #include "text_helpers.h"
 
 namespace {
@@ -140,17 +143,23 @@ void Hex::doLinearAddressRecord(HexText& file, uint32_t address, HexFormat forma
 // replace their old versions only once all of them are complete.
 int Hex::write(HexFormat format) {
   const std::vector<HexFileText> files = render(format);
-  std::vector<ReplacementFile> outputs(files.size());
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (!outputs[i].open(files[i].name, true)) return reportOpenFailure(files[i].name);
+  // The object read is never replaced by what it was converted to.
+  for (const HexFileText& file : files) {
+    if (!cInputName.empty() && isSameFile(file.name, cInputName)) {
+      reportError("Hex::write()", outputOverInputText(file.name, cInputName));
+      return 0;
+    }
   }
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (!outputs[i].writeText(files[i].text)) return reportWriteFailure(files[i].name);
+  OutputSet outputs;
+  for (const HexFileText& file : files) {
+    const std::string name = file.name;
+    ReplacementFile& output = outputs.add([name] { reportWriteFailure(name); });
+    if (!output.open(name, true)) return reportOpenFailure(name);
+    // Flushed here, so that a failed write shows before any file is replaced.
+    if (!output.writeText(file.text) || std::fflush(output.file()) != 0)
+      return reportWriteFailure(name);
   }
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (!outputs[i].commit()) return reportWriteFailure(files[i].name);
-  }
-  return 1;
+  return outputs.commitAll();
 }
 
 void Hex::dump(std::ostream& out) const {

@@ -145,8 +145,8 @@ int LibraryImage::write() {
     }
     return flush();
   };
-  // Written in place, the library would lose the bytes still to be copied
-  // from it: they are read into memory first.
+  // Written where it stands (a device or a pipe), the library would lose
+  // the bytes still to be copied from it: they are read into memory first.
   const auto holdLibrary = [this]() { return cSource->holdWholeFile(UINT64_MAX); };
   return writeLibraryFile(cName, putMembers, holdLibrary);
 }

@@ -75,6 +75,13 @@ class Linker {
   int findLibraryFiles(std::string& error);
   int importLibraryMembers(std::string& error);
 
+  // The files the link writes: none may be one of its inputs or the other
+  // (checked once the inputs are found, before anything is written); the
+  // output and the full map are written whole and replace their old files
+  // together, only when the link reported no error.
+  int checkOutputFiles(std::string& error) const;
+  int writeOutputFiles();
+
   // Input consistency checks.
   int checkProcessors(std::string& error);
   int checkSectionTypes(std::string& error);

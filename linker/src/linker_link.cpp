@@ -2,12 +2,12 @@
 // at the first that fails. A phase that fails has either reported its own
 // message or left it in `error` for the caller.
 #include "linker.h"
-#include "map_file.h"
 
 int Linker::link(std::string& error) {
   if (cOutputFile.empty()) cOutputFile = "a.out";
-  if (!findObjectFiles(error) || !findLibraryFiles(error) || !importLibraryMembers(error) ||
-      !checkProcessors(error) || !checkSectionTypes(error) || !checkMemoryAttributes(error))
+  if (!findObjectFiles(error) || !findLibraryFiles(error) || !checkOutputFiles(error) ||
+      !importLibraryMembers(error) || !checkProcessors(error) || !checkSectionTypes(error) ||
+      !checkMemoryAttributes(error))
     return 0;
   // The partial map is written whether or not every section found a place:
   // after a failure it is what shows the user why.
@@ -32,8 +32,6 @@ int Linker::link(std::string& error) {
     error = "Internal Coff output file is corrupt.";
     return 0;
   }
-  if (!cOutput.write()) return 0;
   // The full map replaces the partial one of the same name.
-  if (!cMapFile.empty() && !MapFile().write(cMapFile, cOutput, programSize())) return 0;
-  return 1;
+  return writeOutputFiles();
 }

@@ -3,6 +3,7 @@
 // it was rather than cut short.
 #include "map_file.h"
 
+#include <cstdio>
 #include <ctime>
 #include <iostream>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "diagnostics.h"
 #include "map_file_parts.h"
 #include "mgproc.h"
+#include "output_set.h"
 #include "replacement_file.h"
 
 namespace {
@@ -56,11 +58,20 @@ std::string composeMap(const Coff& output, uint32_t programAddressCount) {
 }  // namespace
 
 int MapFile::write(const std::string& fileName, const Coff& output, uint32_t programAddressCount) {
+  OutputSet outputs;
+  return write(outputs, fileName, output, programAddressCount) && outputs.commitAll();
+}
+
+int MapFile::write(OutputSet& outputs, const std::string& fileName, const Coff& output,
+                   uint32_t programAddressCount) {
   const std::string text = composeMap(output, programAddressCount);
-  ReplacementFile file;
-  if (!file.open(fileName, true) || !file.writeText(text) || !file.commit()) {
+  const auto reportFailure = [fileName] {
     reportError("MapFile::write()", "Could not open map file '", fileName, "' for writing.");
-    return 0;
-  }
-  return 1;
+  };
+  ReplacementFile& file = outputs.add(reportFailure);
+  // Flushed here, so that a write that fails shows before any output of
+  // the set replaces its old file.
+  if (file.open(fileName, true) && file.writeText(text) && std::fflush(file.file()) == 0) return 1;
+  reportFailure();
+  return 0;
 }

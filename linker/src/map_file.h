@@ -7,6 +7,7 @@
 #include <string>
 
 #include "coff.h"
+#include "output_set.h"
 
 class MapFile {
  public:
@@ -15,4 +16,8 @@ class MapFile {
   // written; 0 (with an error reported) when it could not be, in which case
   // a file of that name from an earlier run is left as it was.
   int write(const std::string& fileName, const Coff& output, uint32_t programAddressCount);
+  // The same into `outputs`: the map is written whole to its temporary and
+  // replaces the file of that name only when the set is committed.
+  int write(OutputSet& outputs, const std::string& fileName, const Coff& output,
+            uint32_t programAddressCount);
 };

@@ -268,7 +268,7 @@ TEST(CodWrite, TooManyBlocksKeepTheOldFile) {
 }
 
 TEST(CodWrite, ANameAtTheLengthLimitIsStillWritten) {
-  // No room for a temporary name beside it: the file is written directly.
+  // Its temporary has a short name of its own; none is left behind.
   qortest::ScratchDir dir;
   std::string name = std::string(251, 'L') + ".cod";
   Cod cod = codtest::codWithWindows(1);

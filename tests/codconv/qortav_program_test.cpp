@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "codconv_fixture.h"
+#include "folder_snapshot.h"
 #include "mgproc.h"
 
 namespace codtest {
@@ -152,8 +153,8 @@ TEST(QortavProgram, ListingThatCannotBeWrittenLeavesNoCodFile) {
   // Nothing is listed: the source file is never opened.
   EXPECT_EQ(result.output, banner() + "Error - Could not open list file 'prog.lst' for writing.\n" +
                                summary(1, 0));
-  EXPECT_FALSE(qortest::fileExists(dir.file("prog.cod")));
-  EXPECT_FALSE(qortest::fileExists(dir.file("prog.lst.tmp")));
+  // No COD file and no temporary.
+  EXPECT_EQ(qortest::folderSnapshot(dir.path()).size(), 2u);
 }
 
 TEST(QortavProgram, ExistingListingIsReplaced) {
@@ -165,6 +166,96 @@ TEST(QortavProgram, ExistingListingIsReplaced) {
   EXPECT_EQ(listing.find("old listing"), std::string::npos);
   EXPECT_NE(listing.find("  nop"), std::string::npos);
 }
+
+}  // namespace
+}  // namespace codtest
+
+namespace codtest {
+namespace {
+
+// The roads on which qortav must leave every file as it was: an output that
+// would be the object or a source the listing reads, a COD file refused
+// after the listing was written, and a file size limit.
+struct CodSafetyRoad {
+  std::string name;
+  std::string object;  // the object's file name; its source is `source`
+  std::string source;
+  size_t codeBytes;
+  std::vector<std::string> oldFiles;  // there before the run, besides object and source
+  std::string message;
+  uint64_t sizeLimit = 0;
+};
+
+std::ostream& operator<<(std::ostream& out, const CodSafetyRoad& road) { return out << road.name; }
+
+// Code past 65536 blocks of 512 bytes once the 512 directories are added.
+constexpr size_t kTooManyBlocks = (size_t{65536} - 256) * 512;
+
+const CodSafetyRoad kCodSafetyRoads[] = {
+    {"ObjectNamedLikeItsListing",
+     "x.lst",
+     "main.asm",
+     2,
+     {"x.cod"},
+     "the output file 'x.lst' is the same file as the input 'x.lst'."},
+    {"ObjectNamedLikeItsCodFile",
+     "y.cod",
+     "main.asm",
+     2,
+     {"y.lst"},
+     "the output file 'y.cod' is the same file as the input 'y.cod'."},
+    {"SourceNamedLikeTheListing",
+     "x.o",
+     "x.lst",
+     2,
+     {"x.cod"},
+     "the output file 'x.lst' is the same file as the input 'x.lst'."},
+    {"SourceNamedLikeTheCodFile",
+     "x.o",
+     "x.cod",
+     2,
+     {"x.lst"},
+     "the output file 'x.cod' is the same file as the input 'x.cod'."},
+    {"TooManyCodBlocksKeepTheOldListing",
+     "x.o",
+     "main.asm",
+     kTooManyBlocks,
+     {"x.lst", "x.cod"},
+     "Cod file 'x.cod' would need more than 65536 blocks."},
+    {"SizeLimitKeepsBothOldFiles",
+     "x.o",
+     "main.asm",
+     16384,
+     {"x.lst", "x.cod", "x.cod.tmp", ".qor000000"},
+     "Could not write code block in Cod file 'x.cod'.",
+     8192},
+};
+
+class CodSafetyTest : public ::testing::TestWithParam<CodSafetyRoad> {};
+
+TEST_P(CodSafetyTest, LeavesEveryOldFileWhole) {
+  const CodSafetyRoad& road = GetParam();
+  ScratchDir dir;
+  ObjectBuilder builder = objectFor(kWordDevice, road.object);
+  builder.code(".code").at(0).bytes(std::vector<uint8_t>(road.codeBytes, 0)).line(0, 1, 0);
+  builder.fileSymbol(road.source);
+  endOfFile(builder).symbol("_trail", 0, N_ABS, C_EXT);
+  builder.writeFile(dir.file(road.object));
+  qortest::writeFile(dir.file(road.source), "  nop\n");
+  for (const std::string& name : road.oldFiles) qortest::writeFile(dir.file(name), "old\n");
+  const auto before = qortest::folderSnapshot(dir.path());
+  const ProcessResult result =
+      qortest::runProgramWithFileLimit(QORTAV_PATH, {road.object}, dir.path(), road.sizeLimit);
+  EXPECT_FALSE(result.signalled);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.output, banner() + "Error - " + road.message + "\n" + summary(1, 0));
+  EXPECT_EQ(qortest::folderSnapshot(dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, CodSafetyTest, ::testing::ValuesIn(kCodSafetyRoads),
+                         [](const ::testing::TestParamInfo<CodSafetyRoad>& info) {
+                           return info.param.name;
+                         });
 
 }  // namespace
 }  // namespace codtest

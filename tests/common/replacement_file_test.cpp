@@ -120,43 +120,85 @@ TEST(ReplacementFile, DanglingLinksActAsAPlainOpen) {
   EXPECT_EQ(output.prepare(dir.file("prog.cod")), 0);
 }
 
-TEST(ReplacementFile, NameWithNoRoomForATemporaryIsWrittenDirectly) {
+// A name at the length limit still gets a temporary: the old file stays
+// until the new one is complete.
+TEST(ReplacementFile, NameAtTheLengthLimitStillGetsATemporary) {
   qortest::ScratchDir dir;
   const std::string target = dir.file(std::string(250, 'n') + ".o");  // 252 characters
+  writeFile(target, "old");
   ReplacementFile output;
   ASSERT_EQ(output.open(target), 1);
-  EXPECT_EQ(output.writeName(), target);
-  ASSERT_EQ(output.writeText("direct"), 1);
+  EXPECT_NE(output.writeName(), target);
+  ASSERT_EQ(output.writeText("replaced"), 1);
+  EXPECT_EQ(readFile(target), "old");
   ASSERT_EQ(output.commit(), 1);
-  EXPECT_EQ(readFile(target), "direct");
+  EXPECT_EQ(readFile(target), "replaced");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
-// Before a file is written in place, the caller's step runs while the old
-// content is still there; when it refuses, nothing is opened or cut. A
+// Before a file is written where it stands (here a pipe, which is never
+// replaced), the caller's step runs; when it refuses, nothing is opened. A
 // replacement through a temporary does not run it.
 TEST(ReplacementFile, AStepRunsBeforeAFileIsWrittenInPlace) {
   qortest::ScratchDir dir;
-  const std::string direct = dir.file(std::string(250, 'n') + ".o");
+  const std::string direct = dir.file("out.lib");
+  ASSERT_EQ(mkfifo(direct.c_str(), 0600), 0);
+  const int reader = ::open(direct.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
   const std::string beside = dir.file("prog.o");
+  writeFile(beside, "old content");
   for (const std::string& target : {direct, beside}) {
     for (const bool allow : {false, true}) {
-      writeFile(target, "old content");
-      std::string seen;
+      bool ran = false;
       ReplacementFile output;
       const int opened = output.open(target, false, [&] {
-        seen = readFile(target);
+        ran = true;
         return allow;
       });
       const bool inPlace = target == direct;
-      EXPECT_EQ(seen, inPlace ? "old content" : "") << target.size();
-      EXPECT_EQ(opened, !inPlace || allow ? 1 : 0) << target.size();
-      if (opened) {
-        output.discard();
-      } else {
-        EXPECT_EQ(readFile(target), "old content");
-      }
+      EXPECT_EQ(ran, inPlace) << target;
+      EXPECT_EQ(opened, !inPlace || allow ? 1 : 0) << target;
+      if (opened) output.discard();
+      EXPECT_EQ(readFile(beside), "old content");
     }
   }
+  ::close(reader);
+}
+
+// A folder that takes no new file, holding a file that may be written: the
+// file is written in place (the step runs first, the old content still
+// there), unless it must be kept whole, when the open is refused and the
+// file stays. Only a user without the superuser's rights sees the folder
+// refuse.
+TEST(ReplacementFile, ReadOnlyFolderWritesInPlaceUnlessKeptWhole) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any folder";
+  qortest::ScratchDir dir;
+  const std::string folder = dir.file("ro");
+  fs::create_directory(folder);
+  const std::string target = folder + "/prog.o";
+  writeFile(target, "old content");
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  {
+    ReplacementFile kept;
+    kept.keepWhole();
+    EXPECT_EQ(kept.open(target), 0);
+    EXPECT_EQ(readFile(target), "old content");
+    std::string seen;
+    ReplacementFile output;
+    ASSERT_EQ(output.open(target, false,
+                          [&] {
+                            seen = readFile(target);
+                            return true;
+                          }),
+              1);
+    EXPECT_EQ(seen, "old content");
+    EXPECT_EQ(output.writeName(), target);
+    ASSERT_EQ(output.writeText("new"), 1);
+    ASSERT_EQ(output.commit(), 1);
+  }
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_EQ(readFile(target), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 // A pipe (like a device) named as the output must stay what it is: a

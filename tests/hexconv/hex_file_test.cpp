@@ -114,8 +114,9 @@ TEST_F(HexFileTest, LinkedFileIsWrittenThroughTheLink) {
   EXPECT_EQ(entries(), (std::set<std::string>{"prog.hex", "real"}));
 }
 
-// A name with no room for a temporary beside it is written directly.
-TEST_F(HexFileTest, LongestNameIsWrittenWithoutATemporary) {
+// A name at the length limit is written through a temporary of a short
+// name of its own, and none is left behind.
+TEST_F(HexFileTest, LongestNameIsWrittenAndLeavesNoTemporary) {
   cHex.cFileBaseName = std::string(251, 'p');
   ASSERT_EQ(cHex.write(HEX_INHX32), 1);
   const std::string name = cHex.cFileBaseName + ".hex";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "banners.h"
+#include "folder_snapshot.h"
 #include "object_builder.h"
 #include "process_runner.h"
 #include "program_text.h"
@@ -417,5 +418,98 @@ TEST_F(QornipTest, SrecordCheckRejectsWrongFiles) {
   qortest::writeFile(cDir.file("twice.hex"), ":0100100001EE\n:0100100002ED\n:00000001FF\n");
   EXPECT_FALSE(hexcheck::srecordAgrees(cDir.file("twice.hex"), {{0x10, 0x01}}));
 }
+
+}  // namespace
+
+namespace {
+
+// The roads on which qornip must leave every file as it was: a hex file
+// that would be the object itself, and a file size limit met with a long
+// name or with stale temporaries beside the hex file.
+struct HexSafetyRoad {
+  std::string name;
+  std::string object;  // the object's file name
+  std::vector<std::string> arguments;
+  std::vector<std::string> oldFiles;  // there before the run, besides the object
+  std::string message;
+  uint64_t sizeLimit = 0;
+  std::string link = {};  // a link to the object, made before the run
+};
+
+std::ostream& operator<<(std::ostream& out, const HexSafetyRoad& road) { return out << road.name; }
+
+std::vector<std::string> staleTemporaries(const std::string& target) {
+  std::vector<std::string> names = {target + ".tmp", ".qor000000", ".qorzzzzzz"};
+  for (int k = 1; k < 100; ++k) names.push_back(target + ".tmp" + std::to_string(k));
+  return names;
+}
+
+const std::string kLongBase(248, 'p');  // its hex file's name: 252 characters
+
+const HexSafetyRoad kHexSafetyRoads[] = {
+    {"ObjectNamedLikeItsHexFile",
+     "x.hex",
+     {"x.hex"},
+     {},
+     "the output file 'x.hex' is the same file as the input 'x.hex'."},
+    {"ObjectNamedLikeItsLowBytes",
+     "x.hxl",
+     {"/a", "INHX8S", "x.hxl"},
+     {"x.hxh"},
+     "the output file 'x.hxl' is the same file as the input 'x.hxl'."},
+    {"ObjectNamedLikeItsHighBytes",
+     "x.hxh",
+     {"/a", "INHX8S", "x.hxh"},
+     {"x.hxl"},
+     "the output file 'x.hxh' is the same file as the input 'x.hxh'."},
+    {"HexFileLinkedToTheObject",
+     "prog.o",
+     {"prog.o"},
+     {},
+     "the output file 'prog.hex' is the same file as the input 'prog.o'.",
+     0,
+     "prog.hex"},
+    {"SizeLimitKeepsBothSplitFiles",
+     "prog.o",
+     {"/a", "INHX8S", "prog.o"},
+     {"prog.hxl", "prog.hxh"},
+     "Could not write hex file 'prog.hxl'.",
+     4096},
+    {"LongNameUnderASizeLimit",
+     kLongBase + ".o",
+     {kLongBase + ".o"},
+     {kLongBase + ".hex"},
+     "Could not write hex file '" + kLongBase + ".hex'.",
+     4096},
+    {"StaleTemporariesUnderASizeLimit",
+     "prog.o",
+     {"prog.o"},
+     staleTemporaries("prog.hex"),
+     "Could not write hex file 'prog.hex'.",
+     4096},
+};
+
+class HexSafetyTest : public QornipTest, public ::testing::WithParamInterface<HexSafetyRoad> {};
+
+TEST_P(HexSafetyTest, LeavesEveryOldFileWhole) {
+  const HexSafetyRoad& road = GetParam();
+  // Some 12 KB of hex text in each layout: far past the size limit.
+  write(objectOf(road.object, kWordMemory, {{".code", STYP_CODE, 0, counting(0, 4000)}}),
+        road.object);
+  for (const std::string& name : road.oldFiles) qortest::writeFile(cDir.file(name), "old\n");
+  if (!road.link.empty()) fs::create_symlink(road.object, cDir.file(road.link));
+  const auto before = qortest::folderSnapshot(cDir.path());
+  const qortest::ProcessResult result =
+      qortest::runProgramWithFileLimit(QORNIP_PATH, road.arguments, cDir.path(), road.sizeLimit);
+  EXPECT_FALSE(result.signalled);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.output, banner() + "Error - " + road.message + "\n" + summary(1));
+  EXPECT_EQ(qortest::folderSnapshot(cDir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, HexSafetyTest, ::testing::ValuesIn(kHexSafetyRoads),
+                         [](const ::testing::TestParamInfo<HexSafetyRoad>& info) {
+                           return info.param.name;
+                         });
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <set>
 
+#include <unistd.h>
+
+#include "folder_snapshot.h"
 #include "qorbu_fixture.h"
 
 namespace qorbutest {
@@ -78,10 +81,11 @@ TEST_F(UnsafeNames, ListingShowsThemUnchanged) {
   EXPECT_NE(result.output.find("Member: '../parent_escape.o'"), std::string::npos);
 }
 
-// A library whose name leaves no room for a temporary beside it is written
-// in place: the members copied from it unchanged are read before it is cut.
-// Enough members that their copy reads the file rather than what the read
-// of the library still has at hand.
+// A library whose name is at the length limit still gets a temporary
+// beside it: the members copied from it unchanged come from the old file,
+// which the new one replaces only when complete. Enough members that their
+// copy reads the file rather than what the read of the library still has at
+// hand.
 class InPlace : public QorbuRun {};
 
 TEST_F(InPlace, DeleteAndReplaceCopyWhatTheLibraryHeldBeforeTheCut) {
@@ -184,6 +188,76 @@ TEST_F(FailedWrite, TheFailureIsNamedByTheRecordItMet) {
     EXPECT_NE(result.output.find(run.message), std::string::npos) << result.output;
     EXPECT_EQ(result.output.find("Error - "), result.output.rfind("Error - ")) << result.output;
   }
+}
+
+// A library holds its user's only copy of its members: no road may cut it.
+// Under a file size limit, with a name at the length limit or stale
+// temporaries beside it, the write fails and the library stays whole; in a
+// folder that takes no new file it is not rewritten in place but refused.
+// Each case checks the message, the exit code, every file byte for byte and
+// that no temporary is left.
+class LibraryKeptWhole : public QorbuRun {
+ protected:
+  struct Road {
+    std::string library;
+    std::vector<std::string> stale;    // files beside the library
+    std::vector<std::string> command;  // the command and its members, the library after the first
+    std::string message;
+    uint64_t sizeLimit;
+  };
+
+  void SetUp() override {
+    QorbuRun::SetUp();
+    put(alphaObject(), "alpha.o");
+    put(betaObject(), "beta.o");
+    put(ObjectBuilder("big.o")
+            .timeStamp(1)
+            .code("big_code_section")
+            .bytes(std::vector<uint8_t>(6000, 0x5A))
+            .global("big_entry", 0, 1),
+        "big.o");
+  }
+
+  void expectKeptWhole(const Road& road, const std::string& folder) {
+    namespace fs = std::filesystem;
+    const std::string libraryPath = folder.empty() ? road.library : folder + "/" + road.library;
+    std::vector<std::string> arguments = road.command;
+    arguments.insert(arguments.begin() + 1, libraryPath);
+    ASSERT_EQ(qorbu({"/c", libraryPath, "alpha.o", "beta.o"}).exitCode, 0);
+    for (const std::string& name : road.stale) qortest::writeFile(file(name), "stale");
+    if (!folder.empty())
+      fs::permissions(file(folder), fs::perms::owner_read | fs::perms::owner_exec);
+    const auto before = qortest::folderSnapshot(cDir.path());
+    const ProcessResult result =
+        qortest::runProgramWithFileLimit(QORBU_PATH, arguments, cDir.path(), road.sizeLimit);
+    if (!folder.empty()) fs::permissions(file(folder), fs::perms::owner_all);
+    EXPECT_EQ(result.exitCode, 1) << road.command[0];
+    EXPECT_EQ(result.output, banner() + error(road.message) + summary(1)) << road.command[0];
+    EXPECT_EQ(qortest::folderSnapshot(cDir.path()), before) << road.command[0];
+  }
+};
+
+TEST_F(LibraryKeptWhole, UnderASizeLimit) {
+  const std::string longName = std::string(250, 'l') + ".lib";  // 254 characters
+  std::vector<std::string> stale = {"keep.lib.tmp", ".qor000000", ".qorzzzzzz"};
+  for (int k = 1; k < 100; ++k) stale.push_back("keep.lib.tmp" + std::to_string(k));
+  const Road roads[] = {
+      {longName, {}, {"/r", "big.o"}, "Coff file 'big.o' could not write raw data.", 4096},
+      {"keep.lib", stale, {"/r", "big.o"}, "Coff file 'big.o' could not write raw data.", 4096},
+  };
+  for (const Road& road : roads) expectKeptWhole(road, "");
+}
+
+TEST_F(LibraryKeptWhole, InAReadOnlyFolder) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any folder";
+  std::filesystem::create_directory(file("ro"));
+  const std::string refused = "Could not open library file 'ro/keep.lib' for writing.";
+  const Road roads[] = {
+      {"keep.lib", {}, {"/r", "big.o"}, refused, 0},
+      {"keep.lib", {}, {"/d", "beta.o"}, refused, 0},
+      {"keep.lib", {}, {"/c", "big.o"}, refused, 0},
+  };
+  for (const Road& road : roads) expectKeptWhole(road, "ro");
 }
 
 }  // namespace

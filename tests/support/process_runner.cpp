@@ -1,9 +1,11 @@
 #include "process_runner.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +29,12 @@ std::string readAll(int fd) {
 
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workDir) {
+  return runProgramWithFileLimit(program, arguments, workDir, 0);
+}
+
+ProcessResult runProgramWithFileLimit(const std::string& program,
+                                      const std::vector<std::string>& arguments,
+                                      const std::string& workDir, uint64_t fileSizeLimit) {
   ProcessResult result;
   // Outputs go to temporary files so that a large output cannot block the child.
   char outName[] = "/tmp/qortest-outXXXXXX";
@@ -38,6 +46,13 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
   pid_t child = fork();
   if (child == 0) {
     if (chdir(workDir.c_str()) != 0) _exit(126);
+    if (fileSizeLimit != 0) {
+      rlimit limit{};
+      getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = static_cast<rlim_t>(fileSizeLimit);
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+      signal(SIGXFSZ, SIG_DFL);
+    }
     int nullFd = open("/dev/null", O_RDONLY);
     dup2(nullFd, 0);
     dup2(outFd, 1);

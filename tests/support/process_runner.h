@@ -2,6 +2,7 @@
 // captures what it prints, for end-to-end tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,13 @@ struct ProcessResult {
 // Runs `program` with `arguments` (passed exactly, no shell) in `workDir`.
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workDir);
+// The same with the size of every file the program writes limited to
+// `fileSizeLimit` bytes (its captured output included), and the limit's
+// signal at its default, so that the program meets the limit as a user's
+// run would.
+ProcessResult runProgramWithFileLimit(const std::string& program,
+                                      const std::vector<std::string>& arguments,
+                                      const std::string& workDir, uint64_t fileSizeLimit);
 
 // A fresh, empty directory that is removed with everything in it at the end
 // of the test.

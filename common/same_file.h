@@ -1,0 +1,20 @@
+// Whether two names stand for one file, so that no output of a run is
+// written over one of its inputs or over another of its outputs.
+#pragma once
+
+#include <string>
+
+// The file a name stands for, as an open finds it: each link is followed (a
+// relative one from the link's own folder), also when the file it points at
+// does not exist yet. A chain of links that does not end leaves a link.
+std::string fileBehind(const std::string& name);
+
+// True when `first` and `second` are one file: the same file on the same
+// device where both exist, the same absolute path (links followed, "." and
+// ".." taken out) where neither does. A device or a pipe is no file a write
+// can destroy, so two names of one are not counted as the same file.
+bool isSameFile(const std::string& first, const std::string& second);
+
+// The refusal of an output that would be written over an input:
+// "the output file 'O' is the same file as the input 'I'."
+std::string outputOverInputText(const std::string& output, const std::string& input);

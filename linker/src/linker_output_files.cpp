@@ -1,0 +1,38 @@
+// The output object and the map file: never written over an input or over
+// each other, and never replacing an old file unless the link succeeded.
+#include "diagnostics.h"
+#include "linker.h"
+#include "map_file.h"
+#include "output_set.h"
+#include "same_file.h"
+
+int Linker::checkOutputFiles(std::string& error) const {
+  std::list<std::string> inputs = cObjectFile;
+  inputs.insert(inputs.end(), cLibraryFile.begin(), cLibraryFile.end());
+  for (const std::string& input : inputs) {
+    if (!isSameFile(cOutputFile, input)) continue;
+    error = outputOverInputText(cOutputFile, input);
+    return 0;
+  }
+  if (cMapFile.empty()) return 1;
+  inputs.push_back(cOutputFile);
+  for (const std::string& other : inputs) {
+    if (!isSameFile(cMapFile, other)) continue;
+    error = "the map file '" + cMapFile + "' is the same file as '" + other + "'.";
+    return 0;
+  }
+  return 1;
+}
+
+int Linker::writeOutputFiles() {
+  // An error reported on the way (one that did not stop its phase) means
+  // the output is not what was asked for: the old one stays, as does the
+  // partial map.
+  if (errorCount() != 0) return 0;
+  // Both are written whole before either replaces its old file, so that a
+  // map that cannot be written leaves the old output as it was.
+  OutputSet outputs;
+  if (!cOutput.write(outputs)) return 0;
+  if (!cMapFile.empty() && !MapFile().write(outputs, cMapFile, cOutput, programSize())) return 0;
+  return outputs.commitAll();
+}

@@ -1,0 +1,223 @@
+// The roads on which a link must leave every file of the user's as it was:
+// an output name at the length limit, stale temporaries, a file size limit,
+// outputs that name an input or each other, errors that did not stop their
+// phase, and a map that cannot be written. Every case compares the whole
+// folder before and after the run: each old file byte for byte, and no new
+// file (no temporary left behind) but those the case names.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "archive.h"
+#include "captured_output.h"
+#include "folder_snapshot.h"
+#include "qorlan_fixture.h"
+#include "reloctypes.h"
+
+namespace qorlantest {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint8_t kVesk = 52;
+
+const char* const kTarget =
+    "CODEPAGE NAME=page0 START=0x0 END=0x1FFF\n"
+    "DATABANK NAME=gpr0 START=0x20 END=0x7F\n";
+
+const std::string kOldOutput = "the output of an earlier link\n";
+const std::string kOldMap = "the map of an earlier link\n";
+const std::string kLongName = std::string(250, 'n') + ".o";  // 252 characters
+
+// main.o calls helper; `codeBytes` of code and `symbols` globals make the
+// output and its map as large as a case needs.
+ObjectBuilder caller(size_t codeBytes = 4, int symbols = 0) {
+  ObjectBuilder main = objectFor(kVesk, "main.o");
+  std::vector<uint8_t> code(codeBytes, 0x00);
+  code[1] = 0x20;
+  main.code(".text").bytes(code).reloc(0, 1, 0, RELOCT_CALL);
+  main.global("entry", 0, 1).externRef("helper");
+  for (int k = 0; k < symbols; ++k)
+    main.global("a_rather_long_global_label_number_" + std::to_string(k), 0, 1);
+  return main;
+}
+
+ObjectBuilder helper(const std::string& fileName = "util.o") {
+  ObjectBuilder util = objectFor(kVesk, fileName);
+  util.code("utilcode").bytes({0x08, 0x00}).global("helper", 0, 1);
+  return util;
+}
+
+void putInputs(const Workspace& work, const ObjectBuilder& main) {
+  work.putText("link.lkr", kTarget);
+  work.put(main, "main.o");
+  work.put(helper(), "util.o");
+  work.putText("out.o", kOldOutput);
+}
+
+void putPlainLink(const Workspace& work) { putInputs(work, caller()); }
+// An output of some 8 KB, far past the size limit of the cases.
+void putLargeLink(const Workspace& work) { putInputs(work, caller(8000)); }
+
+// A library whose two members define the same symbol: reading it reports
+// the duplicate, and the link goes on.
+void putTwinLibrary(const Workspace& work) {
+  work.putText("link.lkr", kTarget);
+  work.put(caller(), "main.o");
+  work.putText("out.o", kOldOutput);
+  Archive library;
+  library.cName = work.file("twins.lib");
+  library.cMembers.push_back(helper("a.o").coff());
+  library.cMembers.push_back(helper("b.o").coff());
+  qortest::CapturedOutput quiet;  // the index check's report
+  library.makeSymbols();
+  ASSERT_EQ(library.write(), 1);
+}
+
+const std::vector<std::string> kPlain = {"link.lkr", "main.o", "util.o", "-o", "out.o"};
+
+std::vector<std::string> plainWith(std::vector<std::string> more) {
+  std::vector<std::string> arguments = kPlain;
+  arguments.insert(arguments.end(), more.begin(), more.end());
+  return arguments;
+}
+
+struct SafetyRoad {
+  std::string name;
+  void (*prepare)(const Workspace& work);
+  std::vector<std::string> arguments;
+  std::vector<std::string> messages;   // the errors of the run, in order
+  uint64_t sizeLimit = 0;              // bytes any file may grow to; 0: none
+  std::set<std::string> written = {};  // files the run may make or change
+};
+
+std::ostream& operator<<(std::ostream& out, const SafetyRoad& road) { return out << road.name; }
+
+const std::vector<SafetyRoad>& safetyRoads() {
+  static const std::vector<SafetyRoad> roads = {
+      {"LongOutputNameUnderASizeLimit",
+       [](const Workspace& work) {
+         putLargeLink(work);
+         work.putText(kLongName, kOldOutput);
+       },
+       {"link.lkr", "main.o", "util.o", "-o", kLongName},
+       {"Coff file '" + kLongName + "' could not write symbol."},
+       4096},
+      {"StaleTemporariesUnderASizeLimit",
+       [](const Workspace& work) {
+         putLargeLink(work);
+         work.putText("out.o.tmp", "stale");
+         for (int k = 1; k < 100; ++k) work.putText("out.o.tmp" + std::to_string(k), "stale");
+         for (const char* name : {".qor000000", ".qoraaaaaa", ".qorzzzzzz"})
+           work.putText(name, "stale");
+       },
+       kPlain,
+       {"Coff file 'out.o' could not write symbol."},
+       4096},
+      {"LongMapNameUnderASizeLimit",
+       [](const Workspace& work) {
+         putInputs(work, caller(4, 40));
+         work.putText(kLongName, kOldMap);
+       },
+       plainWith({"-m", kLongName}),
+       {"Could not open map file '" + kLongName + "' for writing."},
+       4096,
+       {kLongName}},
+      {"MapOverAnObject",
+       putPlainLink,
+       plainWith({"-m", "main.o"}),
+       {"the map file 'main.o' is the same file as './main.o'."}},
+      {"MapOverTheOutput",
+       putPlainLink,
+       plainWith({"-m", "./out.o"}),
+       {"the map file './out.o' is the same file as 'out.o'."}},
+      {"MapAndOutputOfOneNewName",
+       putPlainLink,
+       {"link.lkr", "main.o", "util.o", "-o", "same", "-m", "sub/../same"},
+       {"the map file 'sub/../same' is the same file as 'same'."}},
+      {"OutputOverALibrary",
+       [](const Workspace& work) {
+         putPlainLink(work);
+         work.putLibrary("util.lib", {helper()});
+       },
+       {"-l", ".", "link.lkr", "main.o", "util.lib", "-o", "util.lib"},
+       {"the output file 'util.lib' is the same file as the input './util.lib'."}},
+      {"OutputThroughALinkToAnObject",
+       [](const Workspace& work) {
+         putPlainLink(work);
+         fs::create_symlink("main.o", work.file("link.o"));
+       },
+       {"link.lkr", "main.o", "util.o", "-o", "link.o"},
+       {"the output file 'link.o' is the same file as the input './main.o'."}},
+      {"ErrorsThatDidNotStopTheLink",
+       putTwinLibrary,
+       {"-l", ".", "link.lkr", "main.o", "twins.lib", "-o", "out.o", "-m", "out.map"},
+       {"Symbol 'helper' has multiple external definitions."},
+       0,
+       {"out.map"}},
+      {"MapIntoAFolder",
+       [](const Workspace& work) {
+         putPlainLink(work);
+         fs::create_directory(work.file("sub"));
+       },
+       plainWith({"-m", "sub"}),
+       {"Could not open map file 'sub' for writing."}},
+  };
+  return roads;
+}
+
+class FileSafetyTest : public QorlanRun, public ::testing::WithParamInterface<SafetyRoad> {};
+
+TEST_P(FileSafetyTest, LeavesEveryOldFileWhole) {
+  const SafetyRoad& road = GetParam();
+  road.prepare(cWork);
+  const std::map<std::string, std::string> before = qortest::folderSnapshot(cWork.path());
+  const ProcessResult result =
+      qortest::runProgramWithFileLimit(QORLAN_PATH, road.arguments, cWork.path(), road.sizeLimit);
+  EXPECT_FALSE(result.signalled);
+  EXPECT_EQ(result.exitCode, 1);
+  std::string messages;
+  for (const std::string& message : road.messages) messages += error(message);
+  EXPECT_EQ(result.output, banner() + messages + summary(road.messages.size()));
+  std::map<std::string, std::string> after = qortest::folderSnapshot(cWork.path());
+  std::map<std::string, std::string> expected = before;
+  for (const std::string& name : road.written) {
+    // All the run may write is the partial map, whole.
+    EXPECT_NE(after[name].find("This is only a partial map file"), std::string::npos) << name;
+    EXPECT_NE(after[name].find("ACCESSBANKS:"), std::string::npos) << name;
+    after.erase(name);
+    expected.erase(name);
+  }
+  EXPECT_EQ(after, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, FileSafetyTest, ::testing::ValuesIn(safetyRoads()),
+                         [](const ::testing::TestParamInfo<SafetyRoad>& info) {
+                           return info.param.name;
+                         });
+
+// A folder that takes no new file, holding an output that may be written:
+// the one case in which the output is written in place, as a plain open
+// would write it. Only a user without the superuser's rights sees the
+// folder refuse.
+TEST_F(QorlanRun, OutputInAReadOnlyFolderIsWrittenInPlace) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any folder";
+  putPlainLink(cWork);
+  fs::create_directory(cWork.file("ro"));
+  cWork.putText("ro/out.o", kOldOutput);
+  fs::permissions(cWork.file("ro"), fs::perms::owner_read | fs::perms::owner_exec);
+  const ProcessResult result = qorlan({"link.lkr", "main.o", "util.o", "-o", "ro/out.o"});
+  fs::permissions(cWork.file("ro"), fs::perms::owner_all);
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  EXPECT_NE(cWork.contents("ro/out.o"), kOldOutput);
+  cWork.readBack("ro/out.o");
+  EXPECT_EQ(std::distance(fs::directory_iterator(cWork.file("ro")), fs::directory_iterator()), 1);
+}
+
+}  // namespace
+}  // namespace qorlantest

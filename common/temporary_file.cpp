@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -34,12 +35,22 @@ void remember(const std::string& name) {
 
 void forget(const std::string& name) { liveTemporaries().erase(name); }
 
-std::string generatedName() {
-  static std::mt19937_64 random([] {
+// Different in every run: two programs writing into one folder at once
+// meet only by chance, and then the exclusive creation passes over it.
+uint64_t freshSeed() {
+  uint64_t seed =
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  try {
     std::random_device device;
-    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    return (static_cast<uint64_t>(device()) << 32) ^ static_cast<uint64_t>(now);
-  }());
+    seed ^= static_cast<uint64_t>(device()) << 32;
+  } catch (...) {
+    // No entropy source on this host: the clock alone.
+  }
+  return seed;
+}
+
+std::string generatedName() {
+  static std::mt19937_64 random(freshSeed());
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
   std::string name = ".qor";

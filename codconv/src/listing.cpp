@@ -178,7 +178,8 @@ void Coff2Cod::listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t file
 // Line entries past the last line of their source (a source edited since it
 // was assembled, or a damaged object) still stand for code: it is listed
 // after that line, each line as a code line without source text, and keeps
-// its line records, so that no word of the program drops out unseen.
+// its line records, so that its words stay in the listing and the COD file.
+// It follows the listing state the file ended in, like its other lines.
 void Coff2Cod::listLinesPastEnd(const Coff& coff, uint32_t fileIndex, uint8_t fileNum,
                                 uint32_t lastLine, const std::string& fileName,
                                 SecondWord& secondWord) {

@@ -7,6 +7,7 @@
 #include "diagnostics.h"
 #include "file_info.h"
 #include "mgproc.h"
+#include "program_width.h"
 #include "same_file.h"
 
 LstLine::LstLine(const std::string& sectionName, const coff_lineno& entry)
@@ -20,7 +21,7 @@ LstLine::LstLine(const std::string& sectionName, const coff_lineno& entry)
 Coff2Cod* Coff2Cod::convert(const Coff& coff, int pageLength, int noListing) {
   cPageLength = pageLength;
   cRowCount = 0;
-  if (!checkProcessor(coff)) {
+  if (!checkProcessor(coff) || !checkProgramWidth(coff, "Coff2Cod::convert()")) {
     return nullptr;
   }
   buildLineMap(coff);
@@ -29,6 +30,9 @@ Coff2Cod* Coff2Cod::convert(const Coff& coff, int pageLength, int noListing) {
     return nullptr;
   }
   createSourceNames(coff);
+  if (!checkSourceCount(coff)) {
+    return nullptr;
+  }
   createSymbols(coff);
   if (!checkOutputNames(coff, noListing)) {
     return nullptr;
@@ -137,6 +141,18 @@ void Coff2Cod::createSourceNames(const Coff& coff) {
     cFileNum[static_cast<uint32_t>(index)] = static_cast<int>(cSourceName.size());
     cSourceName.push_back(SourceName(name));
   }
+}
+
+// A line record numbers its source file in one byte: a later file would be
+// recorded as one of the first ones, and a debugger would show the wrong
+// source. Tested before the listing, so a refused object writes no file.
+int Coff2Cod::checkSourceCount(const Coff& coff) const {
+  if (cSourceName.size() <= kMaxSourceFiles) {
+    return 1;
+  }
+  reportError("Coff2Cod::convert()", "Coff file '", coff.cName, "' names ", cSourceName.size(),
+              " source files, more than the ", kMaxSourceFiles, " a Cod file can number.");
+  return 0;
 }
 
 // The name held by the AuxFile entry of the ".file" symbol at fileIndex; a

@@ -98,8 +98,12 @@ class Coff2Cod : public Cod {
   // together.
   OutputSet cOutputs;
 
+  // The most source files a LineInfo record can number.
+  static constexpr std::size_t kMaxSourceFiles = 256;
+
   int checkProcessor(const Coff& coff);
   int checkOutputNames(const Coff& coff, int noListing) const;
+  int checkSourceCount(const Coff& coff) const;
   int copySectionBytes(const Coff& coff, const std::string& name, uint32_t address);
   void addWindows(std::size_t count);
   std::string sourceFileName(const Coff& coff, std::size_t fileIndex) const;
@@ -108,6 +112,11 @@ class Coff2Cod : public Cod {
   int skipToMark(const Coff& coff, std::size_t& position, uint8_t mark) const;
   void listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t fileNum, uint32_t lineNumber,
                       const std::string& fileName, SecondWord& secondWord);
+  void listLinesPastEnd(const Coff& coff, uint32_t fileIndex, uint8_t fileNum, uint32_t lastLine,
+                        const std::string& fileName, SecondWord& secondWord);
+  void listCodeRows(const Coff& coff, uint8_t fileNum, uint32_t lineNumber,
+                    const std::list<LstLine>& entries, const std::string& fileName,
+                    SecondWord& secondWord);
   void appendCodeLineInfo(const LineInfo& info, uint32_t wordAddress);
   ProgramWords readProgramWords(const Coff& coff, const LstLine& entry) const;
   std::string disassemble(uint32_t wordAddress, const ProgramWords& words,

@@ -144,6 +144,10 @@ int Coff2Cod::doNextFile(const Coff& coff, std::size_t& position) {
     }
   }
   source.close();
+  if (cListing) {
+    listLinesPastEnd(coff, static_cast<uint32_t>(fileIndex), fileNum, lineNumber, fileName,
+                     secondWord);
+  }
   // A file listed here ended on its own ".eof"; step over it so that this
   // file ends on its own one and the includer finds its later includes.
   if (onIncludedEof) {
@@ -172,8 +176,39 @@ void Coff2Cod::listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t file
     countListLine();
     return;
   }
+  listCodeRows(coff, fileNum, lineNumber, *entries, fileName, secondWord);
+}
+
+// Line entries past the last line of their source (a source edited since it
+// was assembled, or a damaged object) still stand for code: it is listed
+// after that line, each line as a code line without source text, and keeps
+// its line records, so that its words stay in the listing and the COD file.
+// It follows the listing state the file ended in, like its other lines.
+void Coff2Cod::listLinesPastEnd(const Coff& coff, uint32_t fileIndex, uint8_t fileNum,
+                                uint32_t lastLine, const std::string& fileName,
+                                SecondWord& secondWord) {
+  const auto byFile = cLine.find(fileIndex);
+  if (byFile == cLine.end()) {
+    return;
+  }
+  const auto later = byFile->second.upper_bound(lastLine);
+  if (later == byFile->second.end()) {
+    return;
+  }
+  reportWarning("Coff2Cod::doNextFile()", "Source file '", fileName, "' has ", lastLine,
+                " lines; the code of later lines is listed without its source.");
+  cSourceLine.clear();
+  for (auto line = later; line != byFile->second.end(); ++line) {
+    listCodeRows(coff, fileNum, line->first, line->second, fileName, secondWord);
+  }
+}
+
+// One row per line entry: the source text and file name on the first only.
+void Coff2Cod::listCodeRows(const Coff& coff, uint8_t fileNum, uint32_t lineNumber,
+                            const std::list<LstLine>& entries, const std::string& fileName,
+                            SecondWord& secondWord) {
   bool firstRow = true;
-  for (const LstLine& entry : *entries) {
+  for (const LstLine& entry : entries) {
     const uint8_t flags = firstRow ? COD_LINE_FIRST_ADDRESS : COD_LINE_MORE_ADDRESS;
     appendCodeLineInfo(LineInfo(fileNum, flags, static_cast<uint16_t>(lineNumber),
                                 static_cast<uint16_t>(entry.l_paddr)),

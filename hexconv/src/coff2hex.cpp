@@ -4,6 +4,7 @@
 
 #include "diagnostics.h"
 #include "file_info.h"
+#include "program_width.h"
 
 namespace {
 
@@ -36,11 +37,8 @@ bool fitsHexAddresses(const RomSection& section, uint32_t bytesPerAddress) {
 
 }  // namespace
 
-int Coff2Hex::inRanges(uint32_t address, const std::vector<AddrRange>& ranges) {
-  for (const AddrRange& range : ranges) {
-    if (range.contains(address)) return 1;
-  }
-  return 0;
+int Coff2Hex::inRanges(uint32_t address, const RangeSet& ranges) {
+  return ranges.contains(address) ? 1 : 0;
 }
 
 std::vector<RomSection> Coff2Hex::romSections(Coff& coff) {
@@ -60,6 +58,7 @@ std::vector<RomSection> Coff2Hex::romSections(Coff& coff) {
 
 Coff2Hex* Coff2Hex::convert(Coff& coff, const std::vector<AddrRange>& ranges) {
   if (coff.cFileHdr.f_opthdr != kOptionalHeaderSize) return nullptr;
+  if (!checkProgramWidth(coff, "Coff2Hex::convert()")) return nullptr;
   cFileBaseName = FileInfo(coff.cName).baseName();
   cInputName = coff.cName;
   std::vector<RomSection> sections = romSections(coff);
@@ -80,8 +79,10 @@ Coff2Hex* Coff2Hex::convertSections(std::vector<RomSection> sections, uint32_t b
     for (RomSection& section : sections) addWholeSection(section, bytesPerAddress);
     return this;
   }
+  // Every pair of bytes asks about its address: the ranges are sorted once.
+  const RangeSet selected(ranges);
   size_t runs = 0;
-  for (const RomSection& section : sections) runs += addRangeRuns(section, bytesPerAddress, ranges);
+  for (const RomSection& section : sections) runs += addRangeRuns(section, bytesPerAddress, selected);
   return runs != 0 ? this : nullptr;
 }
 
@@ -99,7 +100,7 @@ void Coff2Hex::addWholeSection(RomSection& section, uint32_t bytesPerAddress) {
 // address of its first byte: with two bytes per address that is one word
 // further per pair, with one byte per address two bytes further.
 size_t Coff2Hex::addRangeRuns(const RomSection& section, uint32_t bytesPerAddress,
-                              const std::vector<AddrRange>& ranges) {
+                              const RangeSet& ranges) {
   const uint32_t size = section.bytes.size();
   const uint32_t pairs = size / 2 + size % 2;
   const uint32_t step = bytesPerAddress == 1 ? 2 : 1;

@@ -11,6 +11,7 @@
 #include "coff.h"
 #include "data.h"
 #include "hex.h"
+#include "range_set.h"
 
 // The bytes of one code or romdata section, its program-memory address and
 // its name (for messages).
@@ -25,15 +26,17 @@ class Coff2Hex : public Hex {
   // Fills the image from `coff`, taking the bytes of its program-memory
   // sections over (the image is held once); the converter itself, or null
   // when ranges were given and nothing fell inside them, when the object
-  // does not say how wide its program words are, or when a section lies
-  // beyond the addresses of a hex file (reported).
+  // does not say how wide its program words are, when the width it states
+  // is none or more than 16 bits (reported), or when a section lies beyond
+  // the addresses of a hex file (reported).
   Coff2Hex* convert(Coff& coff, const std::vector<AddrRange>& ranges);
   // The selection on sections already taken from an object, with
   // `bytesPerAddress` bytes at each program-memory address.
   Coff2Hex* convertSections(std::vector<RomSection> sections, uint32_t bytesPerAddress,
                             const std::vector<AddrRange>& ranges);
 
-  static int inRanges(uint32_t address, const std::vector<AddrRange>& ranges);
+  // 1 when one of the ranges holds the word address, else 0.
+  static int inRanges(uint32_t address, const RangeSet& ranges);
   // The code and romdata sections of `coff` in name order, their bytes
   // moved out of `coff`.
   static std::vector<RomSection> romSections(Coff& coff);
@@ -42,5 +45,5 @@ class Coff2Hex : public Hex {
   void addWholeSection(RomSection& section, uint32_t bytesPerAddress);
   // Returns the number of runs added.
   size_t addRangeRuns(const RomSection& section, uint32_t bytesPerAddress,
-                      const std::vector<AddrRange>& ranges);
+                      const RangeSet& ranges);
 };

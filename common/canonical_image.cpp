@@ -127,13 +127,13 @@ class CanonicalScan {
   // offset.
   bool nameAt(uint64_t field, std::string_view& name) const {
     const auto* bytes = at(field);
-    if (readLe32(bytes) != 0) {
-      const void* nul = std::memchr(bytes, 0, 8);
-      const size_t length = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - bytes) : 8;
-      name = std::string_view(reinterpret_cast<const char*>(bytes), length);
+    NameField decoded;
+    std::memcpy(decoded.bytes, bytes, sizeof decoded.bytes);
+    if (!decoded.inStringTable()) {
+      name = std::string_view(reinterpret_cast<const char*>(bytes), decoded.inlineLength());
       return true;
     }
-    const uint32_t offset = readLe32(bytes + 4);
+    const uint32_t offset = decoded.offset();
     if (offset < 4 || offset >= cStringLength) return false;
     // Strings stand back to back, so each but the first follows a NUL.
     if (offset != 4 && *at(cStringStart + offset - 1) != 0) return false;

@@ -16,8 +16,7 @@ namespace {
 constexpr size_t INLINE_NAME_LENGTH = 8;
 
 std::string inlineName(const NameField& field) {
-  const uint8_t* end = std::find(field.bytes, field.bytes + INLINE_NAME_LENGTH, 0);
-  return std::string(field.bytes, end);
+  return std::string(field.bytes, field.bytes + field.inlineLength());
 }
 
 [[noreturn]] void fatal(const char* context, const std::string& message) {

@@ -1,5 +1,6 @@
 #include "coff_records.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -58,6 +59,10 @@ void OptionalHeader::encode(uint8_t* bytes) const {
   writeLe32(bytes + 4, proc_type);
   writeLe32(bytes + 8, rom_width_bits);
   writeLe32(bytes + 12, ram_width_bits);
+}
+
+size_t NameField::inlineLength() const {
+  return static_cast<size_t>(std::find(bytes, bytes + sizeof bytes, 0) - bytes);
 }
 
 void NameField::setOffset(uint32_t offset) {

@@ -4,6 +4,7 @@
 // how the compiler packs a struct.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "byte_order.h"
@@ -114,6 +115,8 @@ struct NameField {
 
   bool inStringTable() const { return readLe32(bytes) == 0; }
   uint32_t offset() const { return readLe32(bytes + 4); }
+  // Characters of an inline name: up to its first NUL, all eight without one.
+  size_t inlineLength() const;
   void setOffset(uint32_t offset);
   bool operator==(const NameField&) const = default;
 };

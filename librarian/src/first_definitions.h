@@ -1,22 +1,21 @@
 // The symbol index check of a library of many members: each defined
-// external name with the member that defined it first. An open-addressing
-// table of views, so that tens of thousands of names cost no allocation
-// each (the names stay where they are: in the library's bytes, or with
-// the caller).
+// external name with the member that defined it first. A table of views,
+// so that tens of thousands of names cost no copy each (the names stay
+// where they are: in the library's bytes, or with the caller), keyed by
+// the hash the caller computed once.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 class FirstDefinitions {
  public:
   static size_t hashOf(std::string_view name);
 
-  // Forgets every name; the table keeps its room for the next check.
+  // Forgets every name and makes room for `expected` of them.
   void clear(size_t expected);
   // Takes the name (with its hashOf) for the member; false when an
   // earlier member has it.
@@ -25,14 +24,14 @@ class FirstDefinitions {
   std::map<std::string, std::string> byName() const;
 
  private:
-  struct Entry {
+  struct Key {
     std::string_view name;
     size_t hash;
-    const std::string* member;
+    bool operator==(const Key& other) const { return name == other.name; }
   };
-  void grow();
-  size_t slotOf(std::string_view name, size_t hash) const;
+  struct KeyHash {
+    size_t operator()(const Key& key) const { return key.hash; }
+  };
 
-  std::vector<Entry> cEntries;
-  std::vector<uint32_t> cSlots = std::vector<uint32_t>(16, 0);  // 0 empty, else index + 1
+  std::unordered_map<Key, const std::string*, KeyHash> cFirst;
 };

@@ -48,12 +48,6 @@ int placeRelAssigned(Linker& linker, std::list<Memory>& memories, const std::str
                      const std::string& section, uint64_t length, int overlay, std::string& error);
 int placeRelUnassigned(Linker& linker, std::list<Memory>& memories, const std::string& section,
                        uint64_t length, int overlay, std::string& error);
-// The image of the idata section base, in the code page its directive
-// names (desc, or null when none names it) or by best fit. Taking the
-// section rather than the image's name keeps a section named "" apart
-// from one named "_i".
-int placeInitImage(Linker& linker, const std::string& base, const SectionDesc* desc,
-                   std::string& error);
 
 // Trace lines of the four placement operations.
 void traceAttempt(const char* operation, const std::string& section, const Memory& memory);

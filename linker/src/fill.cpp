@@ -46,79 +46,34 @@ void writePattern(Data& bytes, const std::vector<uint16_t>& words) {
   }
 }
 
-// The names of the fill sections of one link. From the hundredth fill
-// section on the name is too long to stand in the header; like every long
-// name it must be in the string table first. The output's table, tens of
-// thousands of strings in a large link, is indexed once for those names
-// rather than searched for each.
-class FillNames {
- public:
-  explicit FillNames(Coff& output) : cOutput(output) {}
-
-  void name(SectionHeader& header, const std::string& name) {
-    if (name.size() <= kInlineNameLength) {
-      Coff::setName(header, cOutput.cStrTbl, name);
-      return;
-    }
-    const int offset = appendString(cOutput.cStrTbl, name);
-    if (cIndex) {
-      cIndex->add(cOutput.cStrTbl, offset);
-    } else {
-      cIndex.emplace(cOutput.cStrTbl);
-    }
-    Coff::setIndexedName(header, *cIndex, name);
+// The name of a fill section. From the hundredth fill section on the name
+// is too long to stand in the header; like every long name it must be in
+// the string table first. The output's table, tens of thousands of strings
+// in a large link, is indexed once for those names rather than searched
+// for each; the index is kept in `index` from one fill section to the next.
+void nameFillSection(Coff& output, std::optional<StringIndex>& index, SectionHeader& header,
+                     const std::string& name) {
+  if (name.size() <= kInlineNameLength) {
+    Coff::setName(header, output.cStrTbl, name);
+    return;
   }
-
- private:
-  Coff& cOutput;
-  std::optional<StringIndex> cIndex;
-};
-
-struct HoleFill {
-  Linker& linker;
-  FillNames& names;
-};
-
-// One fill section, named by `names`: the body of buildOutputHole.
-void fillSection(Linker& linker, FillNames& names, const Memory& memory, uint32_t start,
-                 uint32_t end, const std::string& fill) {
-  Coff& output = linker.cOutput;
-  ++linker.cFillCount;
-  const std::string name = ".fill_" + std::to_string(linker.cFillCount);
-  output.cScnNum[static_cast<int>(output.cScnNum.size()) + 1] = name;
-
-  const uint32_t size = (end - start + 1) * linker.widthInBytes(Linker::rom);
-  Data& bytes = output.cRawData[name] = Data(size);
-  const std::vector<uint16_t> words = fillWords(fill);
-  writePattern(bytes, words);
-  if (size % (2 * words.size()) != 0)
-    reportWarning("Linker::BuildOutputHole()", "Fill pattern for memory '", memory.getName(),
-                  "' doesn't divide evenly into\n",
-                  "          unused program locations.  Last value was truncated.");
-
-  SectionHeader& header = output.cScnHdr[name] = SectionHeader();
-  names.name(header, name);
-  header.s_paddr = start;
-  header.s_vaddr = 0;
-  Coff::setSectionFlags(header, SECTION_CODE, 0, 0, 0);
-
-  if (traceOn("Linker::buildOutputHole"))
-    std::cout << "Linker::buildOutputHole() - start=" << formatHex(start, 4)
-              << " end=" << formatHex(end, 4) << " fill=" << fill << std::endl;
-}
-
-void fillOneHole(void* userData, const Memory& memory, uint32_t start, uint32_t end,
-                 const std::string& fill) {
-  const HoleFill& hole = *static_cast<const HoleFill*>(userData);
-  fillSection(hole.linker, hole.names, memory, start, end, fill);
+  const int offset = appendString(output.cStrTbl, name);
+  if (index) {
+    index->add(output.cStrTbl, offset);
+  } else {
+    index.emplace(output.cStrTbl);
+  }
+  Coff::setIndexedName(header, *index, name);
 }
 
 }  // namespace
 
 void Linker::buildOutputHoles() {
-  FillNames names(cOutput);
-  HoleFill holeFill{*this, names};
-  for (const Memory& page : cCodePage) page.forEachFillHole(&fillOneHole, &holeFill);
+  // The index of the output's strings lives for one walk of the holes,
+  // while only the fill sections' names join the table.
+  cFillNameIndex.reset();
+  for (const Memory& page : cCodePage) page.forEachFillHole(&fillHoleCallback, this);
+  cFillNameIndex.reset();
 }
 
 void Linker::fillHoleCallback(void* userData, const Memory& memory, uint32_t start, uint32_t end,
@@ -128,6 +83,26 @@ void Linker::fillHoleCallback(void* userData, const Memory& memory, uint32_t sta
 
 void Linker::buildOutputHole(const Memory& memory, uint32_t start, uint32_t end,
                              const std::string& fill) {
-  FillNames names(cOutput);
-  fillSection(*this, names, memory, start, end, fill);
+  ++cFillCount;
+  const std::string name = ".fill_" + std::to_string(cFillCount);
+  cOutput.cScnNum[static_cast<int>(cOutput.cScnNum.size()) + 1] = name;
+
+  const uint32_t size = (end - start + 1) * widthInBytes(rom);
+  Data& bytes = cOutput.cRawData[name] = Data(size);
+  const std::vector<uint16_t> words = fillWords(fill);
+  writePattern(bytes, words);
+  if (size % (2 * words.size()) != 0)
+    reportWarning("Linker::BuildOutputHole()", "Fill pattern for memory '", memory.getName(),
+                  "' doesn't divide evenly into\n",
+                  "          unused program locations.  Last value was truncated.");
+
+  SectionHeader& header = cOutput.cScnHdr[name] = SectionHeader();
+  nameFillSection(cOutput, cFillNameIndex, header, name);
+  header.s_paddr = start;
+  header.s_vaddr = 0;
+  Coff::setSectionFlags(header, SECTION_CODE, 0, 0, 0);
+
+  if (traceOn("Linker::buildOutputHole"))
+    std::cout << "Linker::buildOutputHole() - start=" << formatHex(start, 4)
+              << " end=" << formatHex(end, 4) << " fill=" << fill << std::endl;
 }

@@ -7,6 +7,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -17,6 +18,7 @@
 #include "data.h"
 #include "memtarg.h"
 #include "mgproc.h"
+#include "string_index.h"
 #include "value_records.h"
 
 class Linker {
@@ -222,5 +224,8 @@ class Linker {
   std::map<std::string, HeldMemory> cMemoryIndex;
   Spans cCodeSpans;
   Spans cDataSpans;
-  std::set<std::string> cSectionIndex;
+  // The output's strings while buildOutputHoles names the fill sections.
+  std::optional<StringIndex> cFillNameIndex;
+  // SECTION names to their directives in cSectionDesc.
+  std::map<std::string, const SectionDesc*> cSectionIndex;
 };

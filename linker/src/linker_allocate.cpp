@@ -100,7 +100,7 @@ int placeDescribed(Linker& linker, PassLog& log, std::string& error) {
     const auto image = images.find(name);
     if (image != images.end()) {
       traceDesc("relocatable", desc);
-      if (!placeInitImage(linker, image->second, &desc, error)) return 0;
+      if (!linker.allocateInitImage(name, error)) return 0;
       log.assigned.push_back(
           {name, linker.toAddressUnits(valueOf(linker.cScnSize, image->second))});
       continue;
@@ -152,8 +152,9 @@ std::vector<Pending> remainingBySize(const Linker& linker, const DescIndex& desc
 int placeRemaining(Linker& linker, const DescIndex& descs, PassLog& log, std::string& error) {
   for (const Pending& section : remainingBySize(linker, descs)) {
     if (section.isImage) {
-      log.unassigned.push_back({Linker::initSectionName(section.name), section.key});
-      if (!placeInitImage(linker, section.name, nullptr, error)) return 0;
+      const std::string image = Linker::initSectionName(section.name);
+      log.unassigned.push_back({image, section.key});
+      if (!linker.allocateInitImage(image, error)) return 0;
       continue;
     }
     log.unassigned.push_back({section.name, section.key});

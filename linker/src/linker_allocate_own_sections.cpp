@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "allocation_rules.h"
+#include "qassert.h"
 
 using namespace allocation;
 
@@ -26,22 +27,24 @@ uint64_t cinitLength(const Linker& linker) {
 
 }  // namespace
 
-int allocation::placeInitImage(Linker& linker, const std::string& base, const SectionDesc* desc,
-                               std::string& error) {
-  const uint64_t length = addressUnits(linker, valueOf(linker.cScnSize, base));
-  const std::string image = Linker::initSectionName(base);
-  if (desc == nullptr) return placeRelUnassigned(linker, linker.cCodePage, image, length, 0, error);
+// The image of an idata section, in the code page its directive names or
+// by best fit. The passes hand over image names only, so the base is the
+// name without its "_i" even where baseSectionName would keep a short name
+// whole: the image of a section named "" is "_i", apart from the image
+// "_i_i" of a section named "_i".
+int Linker::allocateInitImage(const std::string& imageName, std::string& error) {
+  QOR_ASSERT(imageName.size() >= 2 && imageName.compare(imageName.size() - 2, 2, "_i") == 0);
+  const std::string base = imageName.substr(0, imageName.size() - 2);
+  const uint64_t length = addressUnits(*this, valueOf(cScnSize, base));
+  const auto named = cSectionIndex.find(imageName);
+  const SectionDesc* desc = named == cSectionIndex.end() ? nullptr : named->second;
+  if (desc == nullptr) return placeRelUnassigned(*this, cCodePage, imageName, length, 0, error);
   if (!desc->getRunMemory().empty()) {
-    error = "section '" + image +
+    error = "section '" + imageName +
             "' can not have a 'RAM' memory attribute specified in the linker command file.";
     return 0;
   }
-  return placeRelAssigned(linker, linker.cCodePage, desc->getLoadMemory(), image, length, 0, error);
-}
-
-int Linker::allocateInitImage(const std::string& imageName, std::string& error) {
-  const std::string base = baseSectionName(imageName);
-  return placeInitImage(*this, base, findDesc(cSectionDesc, initSectionName(base)), error);
+  return placeRelAssigned(*this, cCodePage, desc->getLoadMemory(), imageName, length, 0, error);
 }
 
 int Linker::stackHasMemory() const {

@@ -186,7 +186,7 @@ int Linker::addSection(const SectionDesc& section, std::string& error) {
     return 0;
   }
   cSectionDesc.push_back(section);
-  cSectionIndex.insert(name);
+  cSectionIndex.emplace(name, &cSectionDesc.back());
   return 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "debug_switches.h"
 #include "linker.h"
+#include "output_support.h"
 #include "patch_site.h"
 #include "qassert.h"
 #include "reloctypes.h"
@@ -93,11 +94,9 @@ int Linker::patchSections(std::string& error) {
                          const reloc& entry) {
     traceReloc("Linker::patchSections", file, scnName, entry);
     if (&scnName != partSection || position != partPosition) {
-      std::map<std::string, Memory*>::iterator mem;
-      // clang-format off
-      QOR_ASSERT((mem=cScnMem.find(scnName)) != cScnMem.end());
-      // clang-format on
-      loadStart = mem->second->getLoadStart(inputKey(position), scnName);
+      const Memory& memory =
+          memoryOfSection(cScnMem, scnName, "(mem=cScnMem.find(scnName)) != cScnMem.end()");
+      loadStart = memory.getLoadStart(inputKey(position), scnName);
       partSection = &scnName;
       partPosition = position;
     }

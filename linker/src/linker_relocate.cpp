@@ -35,16 +35,6 @@ std::map<int16_t, std::vector<size_t>> relocatableBySection(const Coff& file) {
   return bySection;
 }
 
-// The header of section `number`, or none when the input has no such
-// section: a library member reaches the link without the checks of a
-// named object file, so its section numbers are taken only when they exist.
-const std::pair<const std::string, SectionHeader>* sectionByNumber(const Coff& file, int number) {
-  const auto name = file.cScnNum.find(number);
-  if (name == file.cScnNum.end()) return nullptr;
-  const auto header = file.cScnHdr.find(name->second);
-  return header == file.cScnHdr.end() ? nullptr : &*header;
-}
-
 void traceMove(const char* what, const std::string& item, const std::string& section, uint32_t from,
                uint32_t to) {
   std::cout << what << item << "' in section '" << section << "'  from " << formatHex(from, 4)

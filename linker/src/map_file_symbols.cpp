@@ -2,24 +2,19 @@
 // with the source file it belongs to, program symbols before data symbols.
 #include <algorithm>
 
+#include "linker_symbol_walk.h"
 #include "map_file_parts.h"
+#include "output_support.h"
 #include "qassert.h"
 #include "text_helpers.h"
 
 namespace {
 
-// The output's own record of which slots are aux entries decides, so that
-// a symbol whose aux count and aux kind disagree is neither skipped nor
-// misread.
-int auxKindAt(const Coff& output, size_t index) {
-  return index < output.cAuxType.size() ? output.cAuxType[index] : AUX_NONE;
-}
-
 // The source file a ".file" symbol names in its aux entry; a ".file"
 // without one still opens a (nameless) file, so that its ".eof" closes it
 // and not the file around it.
 std::string sourceFileOf(const Coff& output, size_t index) {
-  if (index + 1 >= output.cSymTbl.size() || auxKindAt(output, index + 1) != AUX_FILE) return "";
+  if (!hasFileAux(output, index)) return "";
   return Coff::getName(AuxFile::from(output.cSymTbl[index + 1]), output.cStrTbl);
 }
 
@@ -29,13 +24,11 @@ bool isListed(const SymbolEntry& symbol) {
 }
 
 uint8_t locationOfSection(const Coff& output, int16_t sectionNumber) {
-  const auto name = output.cScnNum.find(sectionNumber);
+  const auto* section = sectionByNumber(output, sectionNumber);
   // The output was verified before its map is written: a symbol's section
   // is one of its own.
-  QOR_ASSERT(name != output.cScnNum.end());
-  const auto header = output.cScnHdr.find(name->second);
-  QOR_ASSERT(header != output.cScnHdr.end());
-  return locationOf(header->second);
+  QOR_ASSERT(section != nullptr);
+  return locationOf(section->second);
 }
 
 SymbolInfo rowOf(const Coff& output, const SymbolEntry& symbol, const std::string& name,
@@ -74,16 +67,17 @@ MapRows<SymbolInfo> collectSymbols(const Coff& output) {
   // The files being read, innermost last: ".file" opens one, ".eof" closes
   // it.
   std::vector<std::string> files;
-  for (size_t i = 0; i < output.cSymTbl.size(); ++i) {
-    if (auxKindAt(output, i) != AUX_NONE) continue;
-    const SymbolEntry& symbol = output.cSymTbl[i];
+  // The output's own record of which slots are aux entries decides, so that
+  // a symbol whose aux count and aux kind disagree is neither skipped nor
+  // misread.
+  forEachPrimarySymbol(output, [&](size_t i, const SymbolEntry& symbol) {
     const std::string name = Coff::getName(symbol, output.cStrTbl);
     if (name == ".file") files.push_back(sourceFileOf(output, i));
     // An ".eof" with no file open closes nothing.
     if (name == ".eof" && !files.empty()) files.pop_back();
-    if (!isListed(symbol)) continue;
+    if (!isListed(symbol)) return;
     symbols.add(rowOf(output, symbol, name, files.empty() ? "" : files.back()));
-  }
+  });
   return symbols;
 }
 

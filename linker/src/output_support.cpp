@@ -12,9 +12,16 @@ int appendString(StringTable& strTbl, const std::string& text) {
   return offset;
 }
 
-Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
-                              const std::string& name) {
+Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem, const std::string& name,
+                        const char* check) {
   const auto found = scnMem.find(name);
-  QOR_ASSERT(found != scnMem.end() && found->second != nullptr);
+  if (found == scnMem.end() || found->second == nullptr) qorAssertFail(check, __FILE__, __LINE__);
   return *found->second;
+}
+
+const std::pair<const std::string, SectionHeader>* sectionByNumber(const Coff& file, int number) {
+  const auto name = file.cScnNum.find(number);
+  if (name == file.cScnNum.end()) return nullptr;
+  const auto header = file.cScnHdr.find(name->second);
+  return header == file.cScnHdr.end() ? nullptr : &*header;
 }

@@ -1,10 +1,11 @@
 // Small pieces that the link phases share: the string table that long
-// names need, and the memory a section was placed in.
+// names need, the memory a section was placed in, and a section by number.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "coff.h"
 #include "memtarg.h"
@@ -23,6 +24,13 @@ constexpr size_t kInlineNameLength = 8;
 int appendString(StringTable& strTbl, const std::string& text);
 
 // The memory that allocation gave to a section. Every section of every
-// input has one by then; a missing one is a fault of the link's own phases.
-Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem,
-                              const std::string& name);
+// input has one by then; a missing one is a fault of the link's own phases,
+// an internal check that fails with the text `check` (a phase may name its
+// own).
+Memory& memoryOfSection(const std::map<std::string, Memory*>& scnMem, const std::string& name,
+                        const char* check = "found != scnMem.end() && found->second != nullptr");
+
+// The section that `file` numbers `number`, name and header; null when the
+// file has no such section (a library member or an input that was never
+// verified may name any number).
+const std::pair<const std::string, SectionHeader>* sectionByNumber(const Coff& file, int number);

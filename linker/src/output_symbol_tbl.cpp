@@ -6,6 +6,7 @@
 
 #include "debug_switches.h"
 #include "linker.h"
+#include "output_support.h"
 #include "qassert.h"
 
 namespace {
@@ -57,9 +58,9 @@ void shiftAuxIndexes(SymbolEntry& slot, int kind, uint32_t base, size_t symbol) 
 // never verified): the check of the output then reports it.
 int16_t outputSection(const Coff& file, int16_t number,
                       const std::map<std::string, int16_t>& outputNumber) {
-  const auto section = file.cScnNum.find(number);
-  if (section == file.cScnNum.end()) return number;
-  const auto renumbered = outputNumber.find(section->second);
+  const auto* section = sectionByNumber(file, number);
+  if (section == nullptr) return number;
+  const auto renumbered = outputNumber.find(section->first);
   QOR_ASSERT(renumbered != outputNumber.end());
   return renumbered->second;
 }

@@ -304,8 +304,6 @@ TEST(LinkerExamples, CommandFilesAreAcceptedAndFitTheDevice) {
   }
 }
 
-#ifdef QORLAN_PATH
-
 // Copies the example into a scratch directory, where the linked output,
 // its map, hex, COD and listing files are made.
 void copyExample(const LinkerExample& example, const qortest::ScratchDir& dir) {
@@ -378,14 +376,6 @@ TEST(LinkerExamples, EachLinksAndConvertsWithoutMessages) {
     EXPECT_NE(listing.find(call), std::string::npos) << example.family << ": " << call;
   }
 }
-
-#else
-
-TEST(LinkerExamples, EachLinksAndConvertsWithoutMessages) {
-  GTEST_SKIP() << "the linker is not built yet";
-}
-
-#endif
 
 }  // namespace
 }  // namespace example

@@ -8,7 +8,10 @@
 set(QOR_UNPRIVILEGED_TESTS
   test_linker:MapFileWrite.AReadOnlyEarlierMapIsKept
   test_hexconv:HexFileTest.ReadOnlyExistingFileIsNotReplaced
-  test_cod:CodWrite.ExistingTargetIsTreatedAsAnOpenForWritingWould)
+  test_cod:CodWrite.ExistingTargetIsTreatedAsAnOpenForWritingWould
+  test_common:ReplacementFile.ReadOnlyFolderWritesInPlaceUnlessKeptWhole
+  test_qorlan:QorlanRun.OutputInAReadOnlyFolderIsWrittenInPlace
+  test_librarian:LibraryKeptWhole.InAReadOnlyFolder)
 
 set(unprivileged_arguments)
 foreach(item ${QOR_UNPRIVILEGED_TESTS})

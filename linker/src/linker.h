@@ -19,6 +19,10 @@
 #include "mgproc.h"
 #include "value_records.h"
 
+namespace allocation {
+class PlacementIndex;
+}
+
 class Linker {
  public:
   // Memory types: program memory and data memory.
@@ -192,6 +196,8 @@ class Linker {
   SymbolEntry cStackSym;
   SymbolEntry cStkSizeSym;
   uint32_t cFillCount = 0;
+  // The lookups of the memory lists while mapSections runs; not owned.
+  allocation::PlacementIndex* cPlacementIndex = nullptr;
 
  private:
   // Indexes over what the command operations stored, so that a command

@@ -3,7 +3,7 @@
 //
 //   place.o     COUNT code sections s000001 ... of 2 to 62 bytes, no
 //               relocations and no symbols beyond the file's own.
-//   place.lkr   COUNT code pages p000001 ... of 32 to 94 bytes (every
+//   place.lkr   COUNT code pages p000001 ... of 64 to 126 bytes (every
 //               eighth one PROTECTED) and a SECTION line for every fourth
 //               section, naming a page; the other sections go where best
 //               fit puts them.
@@ -27,7 +27,7 @@ std::string numbered(char letter, uint32_t k) {
 }
 
 uint32_t sectionBytes(uint32_t k) { return 2 * (1 + k % 31); }
-uint32_t pageLocations(uint32_t k) { return 16 + k % 32; }
+uint32_t pageLocations(uint32_t k) { return 32 + k % 32; }
 
 std::string commandFile(uint32_t count) {
   std::string text = "FILES place.o\n";

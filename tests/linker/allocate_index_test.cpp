@@ -20,11 +20,10 @@ namespace {
 using namespace allocfix;
 
 // The plain placements, straight on the memory model.
-Memory* firstNamed(std::list<Memory>& memories, const std::string& name) {
-  for (Memory& memory : memories) {
-    if (memory.getName() == name) return &memory;
-  }
-  return nullptr;
+template <typename Test>
+Memory* firstWhere(std::list<Memory>& memories, Test test) {
+  const auto found = std::find_if(memories.begin(), memories.end(), test);
+  return found == memories.end() ? nullptr : &*found;
 }
 
 Memory* plainBestFit(std::list<Memory>& memories, uint32_t length, uint16_t alignment) {
@@ -35,13 +34,6 @@ Memory* plainBestFit(std::list<Memory>& memories, uint32_t length, uint16_t alig
   std::stable_sort(bySize.begin(), bySize.end());
   for (const MemSize& candidate : bySize) {
     if (candidate.memory->canFit(length, alignment)) return candidate.memory;
-  }
-  return nullptr;
-}
-
-Memory* plainFirstAt(std::list<Memory>& memories, uint32_t start, uint32_t length) {
-  for (Memory& memory : memories) {
-    if (memory.canFit(start, length)) return &memory;
   }
   return nullptr;
 }
@@ -61,94 +53,80 @@ std::list<Memory>& listOf(Linker& linker, int list) {
   return list == 0 ? linker.cCodePage : list == 1 ? linker.cDataBanks : linker.cShareBanks;
 }
 
-// Where the step put its section: "memory#position@start", or "-".
-std::string placed(Linker& linker, const Step& step, Memory* memory) {
+// Where the step put its section, by the memory's name and start (share
+// banks repeat names), or "-".
+std::string placed(const Step& step, const Memory* memory) {
   if (memory == nullptr) return "-";
-  std::list<Memory>& memories = listOf(linker, step.list);
-  const auto position = std::distance(
-      memories.begin(), std::find_if(memories.begin(), memories.end(),
-                                     [&](const Memory& m) { return &m == memory; }));
-  return memory->getName() + "#" + std::to_string(position) + "@" +
+  return memory->getName() + ":" + std::to_string(memory->getStart()) + "@" +
          std::to_string(memory->getAllocStart(step.section));
 }
 
 std::string plainStep(Linker& linker, const Step& step) {
   std::list<Memory>& memories = listOf(linker, step.list);
   const uint16_t alignment = linker.cRomWidthBits == 8 && step.list == 0 ? 2 : 1;
-  Memory* memory = nullptr;
-  switch (step.kind) {
-    case Kind::RelUnassigned: memory = plainBestFit(memories, step.length, alignment); break;
-    case Kind::RelAssigned: memory = firstNamed(memories, step.memory); break;
-    case Kind::AbsUnassigned: memory = plainFirstAt(memories, step.start, step.length); break;
-    case Kind::AbsAssigned: memory = firstNamed(memories, step.memory); break;
-  }
   const bool absolute = step.kind == Kind::AbsUnassigned || step.kind == Kind::AbsAssigned;
   // Byte-wide program memory takes code only at even addresses.
   if (absolute && alignment == 2 && step.start % 2 != 0) return "-";
+  Memory* memory =
+      step.kind == Kind::RelUnassigned ? plainBestFit(memories, step.length, alignment)
+      : step.kind == Kind::AbsUnassigned
+          ? firstWhere(memories, [&](const Memory& m) { return m.canFit(step.start, step.length); })
+          : firstWhere(memories, [&](const Memory& m) { return m.getName() == step.memory; });
   if (memory == nullptr) return "-";
-  if (absolute) {
-    if (!memory->canFit(step.start, step.length)) return "-";
+  if (absolute && memory->canFit(step.start, step.length)) {
     memory->allocate(step.section, step.start, step.length, 0);
-  } else {
-    if (!memory->canFit(step.length, alignment)) return "-";
+  } else if (!absolute && memory->canFit(step.length, alignment)) {
     memory->allocate(step.section, step.length, 0, alignment);
+  } else {
+    return "-";
   }
-  return placed(linker, step, memory);
+  return placed(step, memory);
 }
 
 std::string indexedStep(Linker& linker, const Step& step) {
   std::list<Memory>& memories = listOf(linker, step.list);
+  const std::string& name = step.section;
   std::string error;
-  int done = 0;
-  switch (step.kind) {
-    case Kind::RelUnassigned:
-      done = linker.allocateRelUnassigned(memories, step.section, step.length, 0, error);
-      break;
-    case Kind::RelAssigned:
-      done = linker.allocateRelAssigned(memories, step.memory, step.section, step.length, 0, error);
-      break;
-    case Kind::AbsUnassigned:
-      done = linker.allocateAbsUnassigned(memories, step.section, step.start, step.length, 0,
-                                          error);
-      break;
-    case Kind::AbsAssigned:
-      done = linker.allocateAbsAssigned(memories, step.memory, step.section, step.start,
-                                        step.length, 0, error);
-      break;
-  }
-  return done ? placed(linker, step, linker.cScnMem.at(step.section)) : "-";
+  const int done =
+      step.kind == Kind::RelUnassigned
+          ? linker.allocateRelUnassigned(memories, name, step.length, 0, error)
+      : step.kind == Kind::RelAssigned
+          ? linker.allocateRelAssigned(memories, step.memory, name, step.length, 0, error)
+      : step.kind == Kind::AbsUnassigned
+          ? linker.allocateAbsUnassigned(memories, name, step.start, step.length, 0, error)
+          : linker.allocateAbsAssigned(memories, step.memory, name, step.start, step.length, 0,
+                                       error);
+  return done ? placed(step, linker.cScnMem.at(name)) : "-";
 }
 
 // Memories of a few sizes, so that largest holes tie often; some
-// protected, share banks of one name in several places.
+// protected, share banks of one name in several places, and now and then
+// code pages that overlap, which the command operations would refuse.
 void addMemories(std::mt19937& random, LinkSetup& setup) {
   const uint32_t sizes[] = {4, 8, 8, 16, 32, 33};
-  uint32_t code = 0;
-  uint32_t data = 0;
+  uint32_t next[2] = {0, 0};  // program and data addresses
   for (int m = 0; m < 24; ++m) {
-    const uint32_t size = sizes[random() % 6];
+    const uint32_t kind = random() % 3;
+    const uint32_t size = kind == 2 ? 8 : sizes[random() % 6];
+    const uint32_t start = next[kind == 0 ? 0 : 1];
+    const std::string name = kind == 2 ? "s" + std::to_string(m % 3) : "m" + std::to_string(m);
     const bool isProtected = random() % 6 == 0;
-    const uint32_t gap = random() % 5;
-    switch (random() % 3) {
-      case 0:
-        setup.code("c" + std::to_string(m), code, code + size - 1, isProtected);
-        code += size + gap;
-        break;
-      case 1:
-        setup.data("d" + std::to_string(m), data, data + size - 1, isProtected);
-        data += size + gap;
-        break;
-      default:
-        setup.share("s" + std::to_string(m % 3), data, data + 7);
-        data += 8 + gap;
-        break;
-    }
+    if (kind == 0) setup.code(name, start, start + size - 1, isProtected);
+    if (kind == 1) setup.data(name, start, start + size - 1, isProtected);
+    if (kind == 2) setup.share(name, start, start + size - 1);
+    next[kind == 0 ? 0 : 1] += size + random() % 5;
   }
-  // Every list has one memory at least.
-  setup.code("cz", code + 100, code + 107).data("dz", data + 100, data + 107);
-  setup.share("s0", data + 200, data + 207);
-  // Memories that overlap, which the command operations would refuse.
+  setup.code("cz", next[0], next[0] + 7).data("dz", next[1], next[1] + 7);
+  setup.share("s0", next[1] + 100, next[1] + 107);
   if (random() % 4 == 0) setup.linker.cCodePage.emplace_back("co", 2, 40, 0, 0, 0, "");
+}
+
+std::string dumpAll(Linker& linker) {
+  std::ostringstream text;
+  for (int list = 0; list < 3; ++list) {
+    for (const Memory& memory : listOf(linker, list)) memory.dump(text);
+  }
+  return text.str();
 }
 
 Step randomStep(std::mt19937& random, Linker& linker, int n) {
@@ -187,13 +165,7 @@ TEST(PlacementIndex, ChoosesWhatThePlainPlacementChooses) {
           << " length " << step.length;
     }
     // The same holes in the same free-list order, in every memory.
-    for (int list = 0; list < 3; ++list) {
-      std::ostringstream indexedDump;
-      std::ostringstream plainDump;
-      for (const Memory& memory : listOf(indexed.linker, list)) memory.dump(indexedDump);
-      for (const Memory& memory : listOf(plain.linker, list)) memory.dump(plainDump);
-      EXPECT_EQ(indexedDump.str(), plainDump.str());
-    }
+    EXPECT_EQ(dumpAll(indexed.linker), dumpAll(plain.linker));
   }
 }
 

@@ -253,10 +253,9 @@ TEST_F(CommandFile, MemorySpansFitThirtyTwoBits) {
       continue;
     }
     ASSERT_EQ(accepted, 1) << text << ": " << cError;
-    const std::list<Memory>& memories = keyword == "CODEPAGE"   ? cLinker->cCodePage
-                                        : keyword == "DATABANK" ? cLinker->cDataBanks
-                                        : keyword == "SHAREBANK" ? cLinker->cShareBanks
-                                                                 : cLinker->cAccessBanks;
+    std::list<Memory> memories = cLinker->cCodePage;
+    for (auto* more : {&cLinker->cDataBanks, &cLinker->cShareBanks, &cLinker->cAccessBanks})
+      memories.insert(memories.end(), more->begin(), more->end());
     ASSERT_EQ(memories.size(), 1u) << text;
     EXPECT_EQ(memories.front().getSize(), c.size) << text;
   }

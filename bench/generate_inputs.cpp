@@ -13,6 +13,8 @@
 //   qorbenchgen linker OBJECTS DIR
 //       o000001.o ..., liba.lib, libb.lib and link.lkr: a link of OBJECTS
 //       objects that imports 2 x OBJECTS library members (linker_inputs.h).
+//   qorbenchgen placement COUNT DIR
+//       place.o and place.lkr: COUNT code sections placed in COUNT code pages.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -147,7 +149,8 @@ int usage() {
   std::cerr << "usage: qorbenchgen listing LINES in|after DIR\n"
                "       qorbenchgen library MEMBERS DIR\n"
                "       qorbenchgen hex BYTES DIR\n"
-               "       qorbenchgen linker OBJECTS DIR\n";
+               "       qorbenchgen linker OBJECTS DIR\n"
+               "       qorbenchgen placement COUNT DIR\n";
   return 2;
 }
 
@@ -163,5 +166,6 @@ int main(int argc, char** argv) {
   if (args[0] == "library" && args.size() == 3) return makeLibraryMembers(count, args[2]);
   if (args[0] == "hex" && args.size() == 3) return makeHexImage(count, args[2]);
   if (args[0] == "linker" && args.size() == 3) return makeLinkerInputs(count, args[2]);
+  if (args[0] == "placement" && args.size() == 3) return makePlacementInputs(count, args[2]);
   return usage();
 }

@@ -51,13 +51,35 @@ row() {
     "$(exponent "$3" "$4")"
 }
 
+declare -A t
+# --- qorlan: as many code pages as sections ---------------------------------
+# 4,000 and 32,000 code sections in as many code pages, a quarter of them
+# placed by SECTION lines and the rest by best fit.
+placement_row() {
+  local counts=(4000 32000) scale dir
+  for scale in 1 8; do
+    dir="$work/qorlan-place-$scale" && mkdir -p "$dir" && cd "$dir"
+    "$gen" placement "${counts[$((scale == 1 ? 0 : 1))]}" "$dir"
+    "$bin/linker/src/qorlan" /q place.lkr /o out.o /m out.map ||
+      echo "qorlan: the ${scale}x placement failed"
+    t[place$scale]=$(best_time "'$bin/linker/src/qorlan' /q place.lkr /o out.o /m out.map")
+    t[cat$scale]=$(best_time "cat place.o place.lkr > copy")
+  done
+  row qorlan placement "${t[place1]}" "${t[place8]}" "${t[cat1]}" "${t[cat8]}"
+  echo "qorlan placement growth exponent $(exponent "${t[place1]}" "${t[place8]}") (target at most 1.1)"
+}
+# "bench/run.sh placement" runs this row alone.
+if [[ "${1:-}" == placement ]]; then
+  placement_row
+  exit 0
+fi
+
 # --- qortav: a listing of one source file with a label on every line -------
 listing_lines=(8000 64000)
 for scale in 1 8; do
   dir="$work/qortav-$scale" && mkdir -p "$dir"
   "$gen" listing "${listing_lines[$((scale == 1 ? 0 : 1))]}" in "$dir"
 done
-declare -A t
 for scale in 1 8; do
   cd "$work/qortav-$scale"
   t[cod$scale]=$(best_time "'$bin/codconv/src/qortav' big.o")
@@ -126,3 +148,4 @@ for scale in 1 8; do
   t[cat$scale]=$(best_time "cat o*.o liba.lib libb.lib link.lkr > copy")
 done
 row qorlan link "${t[lan1]}" "${t[lan8]}" "${t[cat1]}" "${t[cat8]}"
+placement_row

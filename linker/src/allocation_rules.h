@@ -31,6 +31,10 @@ std::string namedMemoryOf(const Linker& linker, const std::string& section,
                           const SectionDesc& desc);
 // The first memory of that name in list order; null when there is none.
 Memory* findMemory(std::list<Memory>& memories, const std::string& name);
+// The same through the placement's index while one is kept.
+Memory* findMemory(Linker& linker, std::list<Memory>& memories, const std::string& name);
+// Records the memory that now holds the section.
+void recordPlacement(Linker& linker, Memory& memory, const std::string& section);
 const SectionDesc* findDesc(const std::list<SectionDesc>& descs, const std::string& name);
 uint16_t alignmentOf(const Linker& linker, const std::string& section);
 

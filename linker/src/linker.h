@@ -21,6 +21,10 @@
 #include "string_index.h"
 #include "value_records.h"
 
+namespace allocation {
+class PlacementIndex;
+}
+
 class Linker {
  public:
   // Memory types: program memory and data memory.
@@ -201,6 +205,8 @@ class Linker {
   SymbolEntry cStackSym;
   SymbolEntry cStkSizeSym;
   uint32_t cFillCount = 0;
+  // The lookups of the memory lists while mapSections runs; not owned.
+  allocation::PlacementIndex* cPlacementIndex = nullptr;
 
  private:
   // Indexes over what the command operations stored, so that a command

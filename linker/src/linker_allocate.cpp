@@ -9,6 +9,7 @@
 
 #include "allocation_rules.h"
 #include "debug_switches.h"
+#include "placement_index.h"
 #include "text_helpers.h"
 
 using namespace allocation;
@@ -174,6 +175,7 @@ int placeRemaining(Linker& linker, const DescIndex& descs, PassLog& log, std::st
 }  // namespace
 
 int Linker::mapSections(std::string& error) {
+  const ScopedPlacementIndex index(*this);
   const DescIndex descs = indexByName(cSectionDesc);
   const int cinitNamed = descs.count(cCinitScnName) ? 1 : 0;
   PassLog log;

@@ -1,12 +1,11 @@
 // Placement of one section in one list of memories: an absolute section at
 // its start, a relocatable one in the memory its directive names or in the
 // memory whose largest hole is the smallest that takes it.
-#include <algorithm>
 #include <iostream>
-#include <vector>
 
 #include "allocation_rules.h"
 #include "debug_switches.h"
+#include "placement_index.h"
 #include "text_helpers.h"
 
 using namespace allocation;
@@ -43,16 +42,30 @@ void place(Linker& linker, Memory& memory, const std::string& section, uint64_t 
            int overlay) {
   const uint16_t alignment = alignmentOf(linker, section);
   memory.allocate(section, static_cast<uint32_t>(length), overlay, alignment);
-  linker.cScnMem[section] = &memory;
+  recordPlacement(linker, memory, section);
 }
 
-void traceBySize(const std::vector<MemSize>& bySize) {
+void traceBySize(PlacementIndex& index, std::list<Memory>& memories) {
   if (!traceOn("Linker::allocateRelUnassigned")) return;
   std::cout << "  dumping memory's sorted by increasing largest hole size: \n";
-  for (const MemSize& entry : bySize) {
-    std::cout << "    memory '" << entry.memory->getName()
-              << "', largest hole=" << formatHex(entry.size, 4) << '\n';
+  index.search(memories, 0, [](const Memory& memory, uint32_t largestHole) {
+    std::cout << "    memory '" << memory.getName() << "', largest hole=" << formatHex(largestHole, 4)
+              << '\n';
+    return false;
+  });
+}
+
+// Only the memory whose span holds the start can take a section of some
+// length there, in a list of disjoint memories; true when the index tells
+// which one (or none). A zero length fits the first memory with any free
+// hole, and the trace shows every attempt, so both walk the list.
+bool holdingMemory(Linker& linker, std::list<Memory>& memories, uint32_t start, uint32_t length,
+                   Memory*& memory) {
+  if (length == 0 || linker.cPlacementIndex == nullptr ||
+      traceOn("Linker::allocateAbsUnassigned")) {
+    return false;
   }
+  return linker.cPlacementIndex->holding(memories, start, memory);
 }
 
 }  // namespace
@@ -60,7 +73,7 @@ void traceBySize(const std::vector<MemSize>& bySize) {
 int allocation::placeRelAssigned(Linker& linker, std::list<Memory>& memories,
                                  const std::string& memoryName, const std::string& section,
                                  uint64_t length, int overlay, std::string& error) {
-  Memory* memory = findMemory(memories, memoryName);
+  Memory* memory = findMemory(linker, memories, memoryName);
   if (memory == nullptr) {
     error = undefinedMemoryText(section, memoryName);
     return 0;
@@ -82,31 +95,33 @@ int allocation::placeRelUnassigned(Linker& linker, std::list<Memory>& memories,
                                    std::string& error) {
   // Best fit over memories: the one with the smallest largest hole that
   // takes the section, so that large holes stay for large sections.
-  // Protected memories take only the sections that name them.
-  std::vector<MemSize> bySize;
-  for (Memory& memory : memories) {
-    if (!memory.isProtected()) bySize.emplace_back(memory, memory.largestHole());
-  }
-  std::stable_sort(bySize.begin(), bySize.end());
-  traceBySize(bySize);
+  // Protected memories take only the sections that name them. Outside a
+  // link's placement the order is made for this one section.
+  PlacementIndex once;
+  PlacementIndex& index = linker.cPlacementIndex != nullptr ? *linker.cPlacementIndex : once;
+  traceBySize(index, memories);
   const uint16_t alignment = alignmentOf(linker, section);
-  for (const MemSize& candidate : bySize) {
-    traceAttempt("allocateRelUnassigned", section, *candidate.memory);
-    if (fits(*candidate.memory, length, alignment)) {
-      traceFit("allocateRelUnassigned", *candidate.memory);
-      place(linker, *candidate.memory, section, length, overlay);
-      return 1;
-    }
+  // A memory whose largest hole is smaller than the section cannot take
+  // it; the trace shows every attempt all the same.
+  const uint32_t atLeast = traceOn("Linker::allocateRelUnassigned") ? 0 : saturated(length);
+  Memory* chosen = index.search(memories, atLeast, [&](Memory& memory, uint32_t) {
+    traceAttempt("allocateRelUnassigned", section, memory);
+    return fits(memory, length, alignment) != 0;
+  });
+  if (chosen == nullptr) {
+    error = "section '" + section + "' can not fit the section. " + lengthTail(section, length);
+    return 0;
   }
-  error = "section '" + section + "' can not fit the section. " + lengthTail(section, length);
-  return 0;
+  traceFit("allocateRelUnassigned", *chosen);
+  place(linker, *chosen, section, length, overlay);
+  return 1;
 }
 
 int Linker::allocateAbsAssigned(std::list<Memory>& memories, const std::string& memoryName,
                                 const std::string& section, uint32_t start, uint32_t length,
                                 int overlay, std::string& error) {
   if (misalignedCode(*this, section, start, error)) return 0;
-  Memory* memory = findMemory(memories, memoryName);
+  Memory* memory = findMemory(*this, memories, memoryName);
   if (memory == nullptr) {
     error = undefinedMemoryText(section, memoryName);
     return 0;
@@ -120,7 +135,7 @@ int Linker::allocateAbsAssigned(std::list<Memory>& memories, const std::string& 
   }
   traceFit("allocateAbsAssigned", *memory);
   memory->allocate(section, start, length, overlay);
-  cScnMem[section] = memory;
+  recordPlacement(*this, *memory, section);
   return 1;
 }
 
@@ -130,18 +145,25 @@ int Linker::allocateAbsUnassigned(std::list<Memory>& memories, const std::string
   if (misalignedCode(*this, section, start, error)) return 0;
   // The first memory that holds the range, protected or not: an absolute
   // section's address is its own choice.
-  for (Memory& memory : memories) {
-    traceAttempt("allocateAbsUnassigned", section, memory);
-    if (memory.canFit(start, length)) {
-      traceFit("allocateAbsUnassigned", memory);
-      memory.allocate(section, start, length, overlay);
-      cScnMem[section] = &memory;
-      return 1;
+  Memory* chosen = nullptr;
+  if (!holdingMemory(*this, memories, start, length, chosen)) {
+    for (Memory& memory : memories) {
+      traceAttempt("allocateAbsUnassigned", section, memory);
+      if (memory.canFit(start, length)) {
+        chosen = &memory;
+        break;
+      }
     }
   }
-  error = "section '" + section + "' can not fit the absolute section. " +
-          absoluteTail(section, start, length);
-  return 0;
+  if (chosen == nullptr || !chosen->canFit(start, length)) {
+    error = "section '" + section + "' can not fit the absolute section. " +
+            absoluteTail(section, start, length);
+    return 0;
+  }
+  traceFit("allocateAbsUnassigned", *chosen);
+  chosen->allocate(section, start, length, overlay);
+  recordPlacement(*this, *chosen, section);
+  return 1;
 }
 
 int Linker::allocateRelAssigned(std::list<Memory>& memories, const std::string& memoryName,

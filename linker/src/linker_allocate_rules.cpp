@@ -6,6 +6,7 @@
 #include "allocation_rules.h"
 #include "debug_switches.h"
 #include "output_support.h"
+#include "placement_index.h"
 
 namespace allocation {
 
@@ -33,6 +34,16 @@ Memory* findMemory(std::list<Memory>& memories, const std::string& name) {
     if (memory.getName() == name) return &memory;
   }
   return nullptr;
+}
+
+Memory* findMemory(Linker& linker, std::list<Memory>& memories, const std::string& name) {
+  return linker.cPlacementIndex != nullptr ? linker.cPlacementIndex->find(memories, name)
+                                           : findMemory(memories, name);
+}
+
+void recordPlacement(Linker& linker, Memory& memory, const std::string& section) {
+  linker.cScnMem[section] = &memory;
+  if (linker.cPlacementIndex != nullptr) linker.cPlacementIndex->placed(memory);
 }
 
 const SectionDesc* findDesc(const std::list<SectionDesc>& descs, const std::string& name) {

@@ -2,6 +2,7 @@
 // ACCESSBANK, SECTION, STACK, HEAP): KEY=value words, each key at most once.
 // Whatever is wrong with such a line, the message is the same one text
 // naming the directive and the place.
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -103,7 +104,10 @@ int Parser::readMemory(std::istream& words, const std::string& keyword, const st
   // beyond the program memory of any device is a mistyped address, and
   // filling it would ask for gigabytes.
   const bool fillTooLarge = attributes.has("FILL") && end - start >= kMaxFilledLocations;
-  if (!valid || end < start || fillTooLarge) {
+  // Lengths are counted in 32 bits: the whole 32-bit address space would
+  // count as no location at all.
+  const bool lengthWraps = uint64_t{end} - start + 1 > UINT32_MAX;
+  if (!valid || end < start || fillTooLarge || lengthWraps) {
     error = "Invalid attributes for " + keyword + " in '" + path + ":" + cWorkBuffer + "'";
     return 0;
   }

@@ -1,7 +1,12 @@
 // Linker command files: finding them, reading them line by line and handing
 // every directive to the Linker. An INCLUDE reads the named file at once and
 // then goes on with the rest of its own line.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <memory>
+#include <span>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -17,49 +22,75 @@
 
 namespace {
 
-// One command file being read: its whole text, where the next line starts,
-// and the words of the current line still to be read.
+// One command file being read: where its next line starts, and the words
+// of the current line still to be read. The file is read a window at a
+// time and only the current line is held, so that a huge command file
+// costs no more memory than its longest line. While an included file is
+// read, the including one is closed and opened again to go on, so that a
+// long chain of inclusions does not run out of open files.
 struct OpenCommandFile {
   std::string path;
-  std::string text;
-  std::size_t nextLine = 0;
+  std::unique_ptr<BoundedReader> reader;
+  uint64_t nextLine = 0;
   int lineNumber = 0;
   std::istringstream words;
   int including = 0;       // reading the tokens of an INCLUDE line
   int includedTokens = 0;  // how many of them so far
 
-  // Moves to the next line; 0 at the end of the file. A line is read whole,
-  // however long; a carriage return before its line end is no part of it,
-  // and neither is anything after a NUL byte, which ends a text line.
+  // A directory, a device or a pipe is refused: it has no length to read,
+  // or could keep the run waiting for ever.
+  int open() {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return 0;
+    reader = std::make_unique<BoundedReader>(path);
+    return reader->isOpen() ? 1 : 0;
+  }
+  void close() { reader.reset(); }
+
+  // Moves to the next line: 1, 0 at the end of the file, -1 when the file
+  // cannot be read. A line is read whole, however long; a carriage return
+  // before its line end is no part of it, and neither is anything after a
+  // NUL byte, which ends a text line.
   int advance() {
-    if (nextLine >= text.size()) return 0;
-    std::size_t end = text.find('\n', nextLine);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(nextLine, end - nextLine);
-    nextLine = end + 1;
+    if (!reader && !open()) return -1;
+    if (nextLine >= reader->length()) return 0;
+    std::string line;
+    if (!readLine(line)) return -1;
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    line = line.substr(0, line.find('\0'));
-    words.str(Parser::stripComment(line) + " ");
+    // The text ends at a NUL, and the directive at its comment.
+    const std::size_t end = std::min(line.find('\0'), line.find("//"));
+    if (end != std::string::npos) line.resize(end);
+    line.push_back(' ');
+    words.str(std::move(line));
     words.clear();
     return 1;
   }
 
   std::string place() const { return "'" + path + ":" + std::to_string(lineNumber) + "'"; }
-};
 
-// The whole of a plain file, read through the shared bounded reader. A
-// directory, a device or a pipe is refused: it has no length to read, or
-// could keep the run waiting for ever.
-int readPlainFile(const std::string& path, std::string& text) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return 0;
-  BoundedReader reader(path);
-  std::vector<uint8_t> bytes;
-  if (!reader.isOpen() || !reader.readAll(text.max_size(), bytes)) return 0;
-  text.assign(bytes.begin(), bytes.end());
-  return 1;
-}
+ private:
+  // The bytes up to the next line end or the end of the file; false when
+  // the file delivers less than its length.
+  bool readLine(std::string& line) {
+    while (nextLine < reader->length()) {
+      const std::span<const uint8_t> bytes = reader->bytesAt(nextLine);
+      if (bytes.empty()) return false;
+      const char* text = reinterpret_cast<const char*>(bytes.data());
+      const void* lineEnd = std::memchr(text, '\n', bytes.size());
+      const std::size_t count =
+          lineEnd ? static_cast<std::size_t>(static_cast<const char*>(lineEnd) - text)
+                  : bytes.size();
+      line.append(text, count);
+      nextLine += count;
+      if (lineEnd) {
+        ++nextLine;
+        break;
+      }
+    }
+    return true;
+  }
+};
 
 // The next token of the line: 1 with a token, 0 at the line end, -1 for a
 // token that cannot be one (an empty quoted token, or a quote left open),
@@ -200,7 +231,7 @@ std::unique_ptr<OpenCommandFile> loadCommandFile(const std::string& name,
     error = "Could not find linker command file '" + name + "'.";
     return nullptr;
   }
-  if (!readPlainFile(file->path, file->text)) {
+  if (!file->open()) {
     error = "Could not open '" + file->path + "'";
     return nullptr;
   }
@@ -240,6 +271,7 @@ int Parser::readCommandFile(const std::string& name, Linker& linker, std::string
         return 0;
       }
       cCommandFiles.push_back(file->path);
+      if (!files.empty()) files.back()->close();
       files.push_back(std::move(file));
     }
     OpenCommandFile& file = *files.back();
@@ -249,7 +281,12 @@ int Parser::readCommandFile(const std::string& name, Linker& linker, std::string
       opening = nextInclude(file, next, error);
       if (opening < 0) return 0;
     } else if (!(file.words >> keyword)) {
-      if (!file.advance()) files.pop_back();
+      const int advanced = file.advance();
+      if (advanced < 0) {
+        error = "Could not open '" + file.path + "'";
+        return 0;
+      }
+      if (advanced == 0) files.pop_back();
     } else if (keyword == "INCLUDE") {
       file.including = 1;
       file.includedTokens = 0;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -223,6 +225,42 @@ TEST_F(CommandFile, NumbersAndFillValues) {
   }
 }
 
+// Memory lengths are counted in 32 bits: a span of the whole 32-bit
+// address space is refused where it is written, by every memory directive.
+TEST_F(CommandFile, MemorySpansFitThirtyTwoBits) {
+  struct Case {
+    const char* line;
+    uint32_t size;  // 0: refused
+  };
+  const Case cases[] = {
+      {"CODEPAGE NAME=m START=0 END=0xFFFFFFFF", 0},
+      {"CODEPAGE NAME=m START=0 END=0xFFFFFFFF FILL=0x3FFF", 0},
+      {"DATABANK NAME=m START=0x0 END=4294967295", 0},
+      {"SHAREBANK NAME=m START=0 END=0xFFFFFFFF PROTECTED", 0},
+      {"ACCESSBANK NAME=m START=0 END=0x1FFFFFFFF", 0},
+      {"CODEPAGE NAME=m START=1 END=0xFFFFFFFF", 0xFFFFFFFF},
+      {"DATABANK NAME=m START=0 END=0xFFFFFFFE", 0xFFFFFFFF},
+      {"SHAREBANK NAME=m START=0xFFFFFFFF END=0xFFFFFFFF", 1},
+      {"ACCESSBANK NAME=m START=0x80000000 END=0xFFFFFFFF", 0x80000000},
+  };
+  for (const Case& c : cases) {
+    const std::string text = c.line;
+    const std::string keyword = text.substr(0, text.find(' '));
+    const int accepted = read("// one memory\n" + text + "\n");
+    if (c.size == 0) {
+      EXPECT_EQ(accepted, 0) << text;
+      EXPECT_EQ(cError, "Invalid attributes for " + keyword + " in './t.lkr:2'") << text;
+      continue;
+    }
+    ASSERT_EQ(accepted, 1) << text << ": " << cError;
+    std::list<Memory> memories = cLinker->cCodePage;
+    for (auto* more : {&cLinker->cDataBanks, &cLinker->cShareBanks, &cLinker->cAccessBanks})
+      memories.insert(memories.end(), more->begin(), more->end());
+    ASSERT_EQ(memories.size(), 1u) << text;
+    EXPECT_EQ(memories.front().getSize(), c.size) << text;
+  }
+}
+
 TEST_F(CommandFile, IncludedFilesAreReadWhereTheyStand) {
   std::filesystem::create_directory("inc");
   qortest::writeFile("a.lkr", "FILES a.o\n");
@@ -269,6 +307,14 @@ TEST_F(CommandFile, LinesCommentsAndLineEnds) {
       {"FILES a.o\r\nFILES b.o\r\n", {"a.o", "b.o"}},
       {std::string("FILES a.o\0b.o\nFILES c.o", 23), {"a.o", "c.o"}},
       {"FILES a.o" + std::string(3000, ' ') + "b.o\nFILES c.o\n", {"a.o", "b.o", "c.o"}},
+      // Lines read in pieces: a comment, a NUL, a carriage return and a
+      // line end across the boundary of a piece of 64 KiB.
+      {"FILES a.o" + std::string(65526, ' ') + "//b.o\nFILES c.o\n", {"a.o", "c.o"}},
+      {"FILES a.o" + std::string(65526, ' ') + std::string("\0b.o\nFILES c.o", 14),
+       {"a.o", "c.o"}},
+      {"FILES a.o" + std::string(65526, ' ') + "\r\nFILES c.o\r\n", {"a.o", "c.o"}},
+      {"FILES a.o" + std::string(65526, ' ') + "\nFILES b.o" + std::string(70000, ' ') + "c.o",
+       {"a.o", "b.o", "c.o"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(read(c.text), 1) << cError;
@@ -350,6 +396,30 @@ TEST_F(CommandFile, DeepInclusionChain) {
   ASSERT_EQ(result, 1) << cError;
   EXPECT_EQ(cParser.cCommandFiles.size(), static_cast<std::size_t>(depth + 2));
   EXPECT_EQ(cLinker->cObjectFile, (std::list<std::string>{"end.o"}));
+}
+
+// A file that waits for an included one is closed meanwhile: a chain of
+// inclusions longer than the open files allowed is read to its end.
+TEST_F(CommandFile, InclusionChainNeedsFewOpenFiles) {
+  const int depth = 100;
+  for (int i = 0; i < depth; ++i) {
+    qortest::writeFile("c" + std::to_string(i) + ".lkr", "FILES a" + std::to_string(i) +
+                                                              ".o\nINCLUDE c" +
+                                                              std::to_string(i + 1) + ".lkr\n");
+  }
+  qortest::writeFile("c" + std::to_string(depth) + ".lkr", "FILES end.o\n");
+  qortest::writeFile("t.lkr", "INCLUDE c0.lkr\nFILES last.o\n");
+  const auto readWithFewFiles = [] {
+    const rlimit few{32, 32};
+    setrlimit(RLIMIT_NOFILE, &few);
+    Parser parser;
+    Linker linker;
+    std::string error;
+    const int read = parser.readCommandFile("t.lkr", linker, error);
+    const bool whole = linker.cObjectFile.size() == depth + 2 && linker.cObjectFile.back() == "last.o";
+    std::exit(read == 1 && whole ? 0 : 1);
+  };
+  EXPECT_EXIT(readWithFewFiles(), testing::ExitedWithCode(0), "");
 }
 
 TEST(CommandFileText, StripComment) {

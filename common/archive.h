@@ -65,8 +65,13 @@ std::unique_ptr<BoundedReader> openLibraryFile(const std::string& path);
 using MemberParser = std::function<std::optional<uint64_t>(
     BoundedReader& reader, const std::string& name, uint64_t start)>;
 // Checks the magic, then hands each member to `parse` in file order; every
-// fault reported with Archive::make's messages. False after a fault.
+// fault reported with Archive::make's messages. False after a fault, which
+// a member image that reaches past the end of the file is: the members read
+// end exactly where the file does (but for a trailing piece shorter than a
+// header, which ends the library without a message).
 bool readLibraryMembers(BoundedReader& reader, const std::string& path, const MemberParser& parse);
+// The report of a library whose file ends inside a member's image.
+void reportMissingMember(const std::string& path);
 
 // Writing a library file: through a temporary that replaces `path` only
 // when every byte was written; when its folder takes no temporary, the

@@ -31,6 +31,10 @@ bool readMagic(BoundedReader& reader, const std::string& path) {
 
 }  // namespace
 
+void reportMissingMember(const std::string& path) {
+  reportMakeError("Library file '" + path + "' has a missing member object file.");
+}
+
 std::unique_ptr<BoundedReader> openLibraryFile(const std::string& path) {
   auto reader = std::make_unique<BoundedReader>(path);
   if (reader->isOpen()) return reader;
@@ -40,7 +44,10 @@ std::unique_ptr<BoundedReader> openLibraryFile(const std::string& path) {
 
 // Reads the members one after another until no whole header is left. Each
 // member's image is as long as its own layout says (Coff::size), which is
-// where the next header starts.
+// where the next header starts. A member measured past the end of the file
+// is a library cut short (or a member whose headers claim bytes it does not
+// hold): taken as the end of the library, it would hide every member behind
+// it, and a library rewritten from what was read would lose them.
 bool readLibraryMembers(BoundedReader& reader, const std::string& path, const MemberParser& parse) {
   if (!readMagic(reader, path)) return false;
   uint64_t offset = ARCHIVE_MAGIC_LENGTH;
@@ -57,8 +64,10 @@ bool readLibraryMembers(BoundedReader& reader, const std::string& path, const Me
       reportMakeError("Could not build member '" + name + "' in library file '" + path + "'. ");
       return false;
     }
-    // An image that reaches past the end leaves no room for a further header.
-    if (!reader.fits(memberStart, *memberSize)) return true;
+    if (!reader.fits(memberStart, *memberSize)) {
+      reportMissingMember(path);
+      return false;
+    }
     offset = memberStart + *memberSize;
   }
 }

@@ -1,11 +1,16 @@
 // Reads arbitrary bytes as a library: Archive::make must end in a message or
-// an archive, never in a crash, a hang or a huge allocation. The index, the
-// member copies and the dump must work on whatever it read, and the library
-// written from it must read back as written.
+// an archive, never in a crash, a hang or a huge allocation. A library read
+// must account for every byte of its file, the index, the member copies and
+// the dump must work on whatever it read, the library written from it must
+// read back as written, and the librarian's delete of one member must give
+// back every other member byte for byte.
+#include <algorithm>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "archive.h"
+#include "archiver.h"
 #include "coff.h"
 #include "fuzz_support.h"
 
@@ -36,9 +41,32 @@ void exercise(const Archive& archive) {
   }
 }
 
+// Each member's record (its header and image) in a library, as the offsets
+// at which it starts and ends; the last record ends where the walk stopped.
+std::vector<std::pair<uint64_t, uint64_t>> recordsOf(const Archive& archive) {
+  std::vector<std::pair<uint64_t, uint64_t>> records;
+  uint64_t offset = ARCHIVE_MAGIC_LENGTH;
+  for (const auto& member : archive.cMembers) {
+    const uint64_t end = offset + MemberHeader::SIZE + member->size();
+    records.emplace_back(offset, end);
+    offset = end;
+  }
+  return records;
+}
+
+// The members read cover the file: the walk stopped at its end, or before a
+// piece too short to be a header, never short of a member that was there.
+void checkEveryByteRead(const Archive& archive, size_t fileLength) {
+  const auto records = recordsOf(archive);
+  const uint64_t end = records.empty() ? ARCHIVE_MAGIC_LENGTH : records.back().second;
+  if (end > fileLength) qorfuzz::fail("a member read reaches past the end of the library");
+  if (fileLength - end >= MemberHeader::SIZE) qorfuzz::fail("a library read stopped short");
+}
+
 // The written library reads back with the same members (names longer than a
-// header holds come back cut) and writes again to the same bytes.
-void checkRewrite(Archive& archive) {
+// header holds come back cut) and writes again to the same bytes, which it
+// answers.
+std::vector<uint8_t> checkRewrite(Archive& archive) {
   archive.cName = qorfuzz::scratchPath("written.lib");
   if (archive.write() != 1) qorfuzz::fail("writing a library failed");
   std::vector<uint8_t> written = qorfuzz::readBytes(archive.cName);
@@ -53,6 +81,33 @@ void checkRewrite(Archive& archive) {
   if (reread->write() != 1) qorfuzz::fail("writing a library read back failed");
   if (qorfuzz::readBytes(reread->cName) != written)
     qorfuzz::fail("writing a library again changes its bytes");
+  return written;
+}
+
+// The librarian deletes the first member of the name of member `chosen`.
+// Every other member must come out as the writer writes it (so a member the
+// library held in the writer's own form keeps its bytes): the library is the
+// rewrite without that one record. A delete that fails (a symbol the members
+// left define twice) must leave the library as it was.
+void checkDelete(const uint8_t* data, size_t size, const Archive& archive,
+                 const std::vector<uint8_t>& written, size_t chosen) {
+  static const std::string path = qorfuzz::scratchPath("delete.lib");
+  if (!qorfuzz::writeBytes(path, data, size)) qorfuzz::fail("library to delete from not written");
+  const std::string& name = archive.cMembers[chosen]->cName;
+  size_t first = 0;
+  while (archive.cMembers[first]->cName != name) ++first;
+  Archiver librarian;
+  librarian.setCommand(CMD_DELETE, path, {name});
+  const std::vector<uint8_t> before(data, data + size);
+  if (librarian.execute() != 1) {
+    if (qorfuzz::readBytes(path) != before) qorfuzz::fail("a failed delete changed the library");
+    return;
+  }
+  const auto [start, end] = recordsOf(archive)[first];
+  std::vector<uint8_t> expected(written.begin(), written.begin() + static_cast<ptrdiff_t>(start));
+  expected.insert(expected.end(), written.begin() + static_cast<ptrdiff_t>(end), written.end());
+  if (qorfuzz::readBytes(path) != expected)
+    qorfuzz::fail("deleting a member changed the bytes of another");
 }
 
 }  // namespace
@@ -64,8 +119,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qorfuzz::runUntilFatal([&] {
     std::unique_ptr<Archive> archive = Archive::make(input);
     if (!archive) return;
+    checkEveryByteRead(*archive, size);
     exercise(*archive);
-    if (rawDataBytes(*archive) <= qorfuzz::MAX_REWRITTEN_SECTION_BYTES) checkRewrite(*archive);
+    if (rawDataBytes(*archive) > qorfuzz::MAX_REWRITTEN_SECTION_BYTES) return;
+    const std::vector<uint8_t> written = checkRewrite(*archive);
+    if (!archive->cMembers.empty())
+      checkDelete(data, size, *archive, written, size % archive->cMembers.size());
   });
   return 0;
 }

@@ -52,6 +52,20 @@ MemberIndex indexOfWanted(const LibraryImage& library, const std::vector<std::st
   return index;
 }
 
+// A name longer than a member header holds would be stored cut: /d and /x
+// could no longer find the member by the name as typed, and /r would add a
+// second copy instead of replacing it. Each such name is reported.
+bool namesFitHeaders(const char* context, const std::vector<std::string>& names) {
+  bool fit = true;
+  for (const std::string& name : names) {
+    if (name.size() <= MemberHeader::MAX_NAME) continue;
+    reportError(context, "Member name '", name, "' is longer than the ", MemberHeader::MAX_NAME,
+                " characters a library can hold.");
+    fit = false;
+  }
+  return fit;
+}
+
 // The member's time stamp as ctime text without its line end. The zone is
 // read once: ctime reads it again for every call, a look at the zone file
 // for each member of the library.
@@ -120,6 +134,7 @@ void Archiver::print(std::ostream& out) const {
 }
 
 int Archiver::cmdCreate() {
+  if (!namesFitHeaders("Archiver::cmdCreate", cMembers)) return 0;
   Archive archive;
   archive.cName = cArchive;
   for (const std::string& name : cMembers) {
@@ -169,6 +184,7 @@ int Archiver::cmdDelete() {
 }
 
 int Archiver::cmdReplace() {
+  if (!namesFitHeaders("Archiver::cmdReplace", cMembers)) return 0;
   LibraryImage library;
   if (!library.read(cArchive)) return 0;
   // A replacement is read under the name it is looked up by, so the index

@@ -7,7 +7,6 @@
 
 #include "archive.h"
 #include "debug_switches.h"
-#include "diagnostics.h"
 
 namespace {
 
@@ -178,8 +177,7 @@ bool LibraryImage::copyFromLibrary(ByteSink& sink, uint64_t start, uint64_t end)
   for (uint64_t at = start; at < end;) {
     const size_t piece = static_cast<size_t>(std::min<uint64_t>(cCopyBuffer.size(), end - at));
     if (!cSource->read(at, piece, cCopyBuffer.data())) {
-      reportError("Archive::make()", "Library file '", cName,
-                  "' has a missing member object file.");
+      reportMissingMember(cName);
       return false;
     }
     if (!sink.put(cCopyBuffer.data(), piece)) return false;

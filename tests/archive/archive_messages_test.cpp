@@ -153,6 +153,41 @@ TEST(ArchiveRead, TrailingBytesAfterTheLastMember) {
             std::string::npos);
 }
 
+// A member measured longer than the bytes left (its code claims 4 KiB of
+// zeros that the image does not hold) is a missing member wherever it
+// stands: taken as the end of the library, it would hide every member
+// behind it. Measured to end exactly at the end of the file, it is whole.
+TEST(ArchiveRead, MemberMeasuredPastTheEndOfTheFile) {
+  ScratchDir dir;
+  Bytes damaged = objectImage("bad.o", {"bad"});
+  qortest::claimZeroFilledBytes(damaged, 0, 4096);
+  const std::string missing =
+      "Error - Library file '" + dir.file("test.lib") + "' has a missing member object file.\n";
+  for (size_t position = 0; position < 3; ++position) {
+    std::vector<std::pair<std::string, Bytes>> members = {{"a.o", objectImage("a.o", {"a"})},
+                                                          {"b.o", objectImage("b.o", {"b"})}};
+    members.insert(members.begin() + static_cast<long>(position), {"bad.o", damaged});
+    CapturedOutput captured;
+    EXPECT_FALSE(readBytes(dir, libraryBytes(members))) << position;
+    EXPECT_EQ(captured.errors(), missing) << position;
+  }
+  const size_t measured = 4096 - 4 + damaged.size();
+  Bytes library = libraryBytes({{"a.o", objectImage("a.o", {"a"})}, {"bad.o", damaged}});
+  library.resize(library.size() - damaged.size() + measured - 1, 0);
+  {
+    CapturedOutput captured;
+    EXPECT_FALSE(readBytes(dir, library));
+    EXPECT_EQ(captured.errors(), missing);
+  }
+  library.push_back(0);
+  CapturedOutput captured;
+  const auto archive = readBytes(dir, library);
+  ASSERT_TRUE(archive);
+  EXPECT_EQ(memberNames(*archive), (std::vector<std::string>{"a.o", "bad.o"}));
+  EXPECT_EQ(archive->cMembers[1]->size(), measured);
+  EXPECT_EQ(captured.errors(), "");
+}
+
 TEST(ArchiveRead, MagicAloneIsAnEmptyLibrary) {
   ScratchDir dir;
   CapturedOutput captured;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "archive.h"
 #include "parser.h"
 #include "qorlan_fixture.h"
 #include "reloctypes.h"
@@ -224,6 +225,22 @@ const std::vector<FailureRoad>& failureRoads() {
        },
        {"-l", ".", "link.lkr", "main.o", "util.o", "bad.lib"},
        "File './bad.lib' is not a valid library file."},
+      {"LibraryMemberPastTheEndOfTheFile",
+       [](const Workspace& work) {
+         putPlainLink(work);
+         ObjectBuilder spare = objectFor(kVesk, "spare.o");
+         spare.code("sparecode").bytes({0x08, 0x00}).global("spare", 0, 1);
+         work.putLibrary("cut.lib", {helper(), spare});
+         // The link needs only the first member; the second claims 4 KiB
+         // more than the file holds.
+         std::vector<uint8_t> bytes = qortest::readFileBytes(work.file("cut.lib"));
+         const size_t second =
+             ARCHIVE_MAGIC_LENGTH + 2 * MemberHeader::SIZE + helper().image().size();
+         qortest::claimZeroFilledBytes(bytes, second, 4096);
+         qortest::writeFileBytes(work.file("cut.lib"), bytes);
+       },
+       {"-l", ".", "link.lkr", "main.o", "cut.lib"},
+       "Library file './cut.lib' has a missing member object file."},
       {"InputSectionNamedLikeAFill",
        [](const Workspace& work) {
          ObjectBuilder util = helper();

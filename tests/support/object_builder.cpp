@@ -195,6 +195,15 @@ std::string ObjectBuilder::writeFile(const std::string& path) const {
   return path;
 }
 
+void claimZeroFilledBytes(std::vector<uint8_t>& bytes, size_t imageStart, uint32_t size) {
+  const size_t headerStart = imageStart + FileHeader::SIZE + OptionalHeader::SIZE;
+  if (bytes.size() < headerStart + SectionHeader::SIZE) return;
+  SectionHeader header = SectionHeader::decode(&bytes[headerStart]);
+  header.s_size = size;
+  header.s_scnptr = 0;
+  header.encode(&bytes[headerStart]);
+}
+
 std::vector<uint8_t> readFileBytes(const std::string& path) {
   const std::string content = readFile(path);
   return std::vector<uint8_t>(content.begin(), content.end());

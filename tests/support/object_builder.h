@@ -92,6 +92,11 @@ class ObjectBuilder {
   bool cHasPrimary = false;
 };
 
+// Damages the object image that starts at `imageStart` of `bytes`: its first
+// section claims `size` bytes without a raw data pointer, which a reader
+// fills with zeros, so the image is measured longer than it is.
+void claimZeroFilledBytes(std::vector<uint8_t>& bytes, size_t imageStart, uint32_t size);
+
 // Reads a whole file as bytes (empty when it cannot be read).
 std::vector<uint8_t> readFileBytes(const std::string& path);
 // Writes bytes to a file, replacing it; false on failure.

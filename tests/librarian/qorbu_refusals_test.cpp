@@ -1,0 +1,130 @@
+// Roads on which the librarian must refuse and change nothing: a library
+// whose damaged member would hide the members behind it, and member names
+// longer than a header can hold.
+#include <filesystem>
+#include <map>
+
+#include "qorbu_fixture.h"
+
+namespace qorbutest {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file under the directory with its contents, by relative path.
+std::map<std::string, std::string> snapshot(const std::string& directory) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+    if (!entry.is_regular_file()) continue;
+    files[fs::relative(entry.path(), directory).string()] = qortest::readFile(entry.path());
+  }
+  return files;
+}
+
+ObjectBuilder member(const std::string& name, int k) {
+  return ObjectBuilder(name)
+      .timeStamp(1000 + k)
+      .code(".code")
+      .bytes({0x01, 0x02, static_cast<uint8_t>(k), 0x04})
+      .global("entry_of_member_" + std::to_string(k), 0, 1);
+}
+
+// A name of `length` characters through two folders, which exist, so that
+// its file can be opened.
+std::string nameOfLength(const std::string& root, size_t length) {
+  const std::string folders = std::string(120, 'a') + "/" + std::string(120, 'b') + "/";
+  fs::create_directories(root + "/" + folders);
+  return folders + std::string(length - folders.size() - 2, 'm') + ".o";
+}
+
+// In the arguments and the message, "<long>" stands for a name of 256
+// characters.
+struct Road {
+  std::string name;
+  std::vector<std::string> arguments;
+  std::string message;
+};
+
+std::ostream& operator<<(std::ostream& out, const Road& road) { return out << road.name; }
+
+const char* const kMissing = "Library file 'six.lib' has a missing member object file.";
+const char* const kTooLong =
+    "Member name '<long>' is longer than the 255 characters a library can hold.";
+
+const std::vector<Road>& roads() {
+  static const std::vector<Road> table = {
+      // six.lib: good1.o, bad.o (its code measured 4 KiB longer than the
+      // image holds), good2.o to good5.o.
+      {"ListDamaged", {"/t", "six.lib"}, kMissing},
+      {"DeleteFromDamaged", {"/d", "six.lib", "good1.o"}, kMissing},
+      {"DeleteNothingFromDamaged", {"/d", "six.lib"}, kMissing},
+      {"ReplaceInDamaged", {"/r", "six.lib", "good1.o"}, kMissing},
+      {"ExtractAllFromDamaged", {"/x", "six.lib"}, kMissing},
+      {"ExtractOneFromDamaged", {"/x", "six.lib", "good1.o"}, kMissing},
+      {"CreateNewWithLongName", {"/c", "new.lib", "good1.o", "<long>"}, kTooLong},
+      {"CreateOverExistingWithLongName", {"/c", "keep.lib", "<long>"}, kTooLong},
+      {"ReplaceWithLongName", {"/r", "keep.lib", "good1.o", "<long>"}, kTooLong},
+  };
+  return table;
+}
+
+class Refusals : public QorbuRun, public ::testing::WithParamInterface<Road> {
+ protected:
+  void SetUp() override {
+    QorbuRun::SetUp();
+    std::string six = libraryMagic();
+    for (int k = 1; k <= 5; ++k) {
+      const std::string name = "good" + std::to_string(k) + ".o";
+      six += libraryMember(name, 1000 + k, member(name, k).image());
+      if (k != 1) continue;
+      std::vector<uint8_t> bad = member("bad.o", 0).image();
+      qortest::claimZeroFilledBytes(bad, 0, 4096);
+      six += libraryMember("bad.o", 1000, bad);
+    }
+    qortest::writeFile(file("six.lib"), six);
+    put(member("good1.o", 1), "good1.o");
+    cLong = nameOfLength(cDir.path(), 256);
+    put(member(cLong, 9), cLong);
+    ASSERT_EQ(qorbu({"/c", "keep.lib", "good1.o"}).exitCode, 0);
+  }
+
+  std::string cLong;
+};
+
+TEST_P(Refusals, ReportAndChangeNothing) {
+  const Road& road = GetParam();
+  std::vector<std::string> arguments = road.arguments;
+  for (std::string& argument : arguments)
+    if (argument == "<long>") argument = cLong;
+  std::string message = road.message;
+  if (const size_t at = message.find("<long>"); at != std::string::npos)
+    message.replace(at, 6, cLong);
+  const auto before = snapshot(cDir.path());
+  const ProcessResult result = qorbu(arguments);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.output, banner() + error(message) + summary(1));
+  EXPECT_EQ(snapshot(cDir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, Refusals, ::testing::ValuesIn(roads()),
+                         [](const ::testing::TestParamInfo<Road>& info) {
+                           return info.param.name;
+                         });
+
+// A name of exactly 255 characters fits a header: it is stored whole and
+// found again as typed.
+TEST_F(QorbuRun, NameOfTheLongestLengthComesBackAsTyped) {
+  const std::string name = nameOfLength(cDir.path(), 255);
+  const std::vector<uint8_t> image = put(member(name, 1), name);
+  ASSERT_EQ(qorbu({"/c", "x.lib", name}).exitCode, 0);
+  EXPECT_EQ(contents("x.lib"), libraryMagic() + libraryMember(name, 1001, image));
+  put(member("other.o", 2), "other.o");
+  ASSERT_EQ(qorbu({"/r", "x.lib", "other.o", name}).exitCode, 0);
+  const ProcessResult result = qorbu({"/d", "x.lib", name});
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  EXPECT_EQ(contents("x.lib"),
+            libraryMagic() + libraryMember("other.o", 1002, member("other.o", 2).image()));
+}
+
+}  // namespace
+}  // namespace qorbutest

@@ -7,7 +7,7 @@ if(Python3_FOUND AND TARGET qorlan)
   add_test(NAME qorlan_sweep
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/qorlan_sweep.py
       $<TARGET_FILE:qorlan> ${CMAKE_SOURCE_DIR} --quick --jobs 4)
-  set_tests_properties(qorlan_sweep PROPERTIES TIMEOUT 300 PROCESSORS 4
+  set_tests_properties(qorlan_sweep PROPERTIES TIMEOUT 900 PROCESSORS 4
     ENVIRONMENT "TZ=UTC;LC_ALL=C")
 else()
   add_test(NAME qorlan_sweep COMMAND ${CMAKE_COMMAND} -E echo "python3 or qorlan missing")

@@ -2,9 +2,9 @@
 // code pages and banks, fills up to the limits, SECTION and STACK lines.
 // Three scales: a few small pages; up to 140 small filled pages (fill
 // sections past the hundredth, whose names no longer fit a header); and
-// filled pages of the largest size the reader takes, enough of them that
-// the fill alone would make an output past 4 GiB, which the link must
-// refuse before it builds any of it.
+// filled pages of the largest size the reader takes over the whole address
+// space, so that the fill alone would make an output past 4 GiB at any
+// word width, which the link must refuse before it builds any of it.
 #pragma once
 
 #include <algorithm>
@@ -17,16 +17,14 @@
 
 namespace qorfuzz {
 
-// The filled page count that overfills: more fill bytes than a file can
-// address. The reader takes a FILL for fewer than 2^24 locations a page.
+// The reader takes a FILL for fewer than 2^24 locations a page.
 constexpr uint32_t kLargestFilledPage = (uint32_t{1} << 24) - 1;
 
 class CommandFileGenerator {
  public:
   enum Scale { Small, ManyPages, Overfilled };
 
-  CommandFileGenerator(uint32_t seed, uint32_t bytesPerLocation)
-      : cRandom(seed), cBytesPerLocation(bytesPerLocation) {}
+  explicit CommandFileGenerator(uint32_t seed) : cRandom(seed) {}
 
   std::string make() {
     cScale = static_cast<Scale>(below(3));
@@ -75,9 +73,9 @@ class CommandFileGenerator {
     uint64_t locations = 1 + below(0x800);
     if (cScale == ManyPages) pages = 90 + below(51);
     if (cScale == Overfilled) {
+      // Up to the top of memory, which the last page reaches.
       locations = kLargestFilledPage;
-      const uint64_t fillBytes = locations * cBytesPerLocation;
-      pages = static_cast<uint32_t>((uint64_t{1} << 32) / fillBytes) + 2 + below(3);
+      pages = 258;
     }
     // Most inputs have absolute code at 0: a target without it rarely links.
     uint64_t start = cScale == Overfilled || below(4) != 0 ? 0 : below(0x100);
@@ -141,7 +139,6 @@ class CommandFileGenerator {
   }
 
   std::minstd_rand cRandom;
-  uint32_t cBytesPerLocation;
   Scale cScale = Small;
   std::vector<std::string> cPages;
   std::vector<std::string> cBanks;

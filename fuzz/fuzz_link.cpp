@@ -72,7 +72,7 @@ uint32_t seedOf(const uint8_t* data, size_t size) {
 }
 
 // The command file of the input: the family's fixed one, or one generated
-// for the family's word width. A generated file the reader refuses ends
+// from the seed. A generated file the reader refuses ends
 // the input (false); it has said why.
 bool readCommandFile(const qorfuzz::LinkInput& input, uint32_t seed, Parser& parser, Linker& linker,
                      qorfuzz::CommandFileGenerator::Scale& scale) {
@@ -83,8 +83,7 @@ bool readCommandFile(const qorfuzz::LinkInput& input, uint32_t seed, Parser& par
       qorfuzz::fail("the fixed command file was refused: " + error);
     return true;
   }
-  // Ostra's program memory has a byte a location, the others two.
-  qorfuzz::CommandFileGenerator generator(seed, family.processor == 127 ? 1 : 2);
+  qorfuzz::CommandFileGenerator generator(seed);
   const std::string text = generator.make();
   scale = generator.scale();
   if (!qorfuzz::writeBytes(kGenerated, reinterpret_cast<const uint8_t*>(text.data()), text.size()))

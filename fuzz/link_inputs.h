@@ -6,9 +6,10 @@
 // x.lib (in the library folder lib/). The selector's low two bits choose the
 // core family, whose fixed command file describes the target; bit 2 asks for
 // the strip switch; bit 3 replaces the fixed command file by one generated
-// from the input for the family (command_file_generator.h). A missing or empty second object or
-// library is not given to the link. A separator rather than lengths keeps the pieces apart when the
-// fuzzer inserts or removes bytes inside one of them.
+// from the input (command_file_generator.h). A missing or empty second
+// object or library is not given to the link. A separator rather than
+// lengths keeps the pieces apart when the fuzzer inserts or removes bytes
+// inside one of them.
 #pragma once
 
 #include <cstdint>

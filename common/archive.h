@@ -29,6 +29,8 @@ struct MemberHeader {
   static constexpr uint32_t SIZE = NAME_LENGTH + DATE_LENGTH + SIZE_LENGTH + 2;
   // A name is cut to this many characters so that its closing '/' fits.
   static constexpr uint32_t MAX_NAME = NAME_LENGTH - 1;
+  // The size field keeps its last byte NUL: nine decimal digits at most.
+  static constexpr uint32_t MAX_SIZE = 999999999;
 
   char ar_name[NAME_LENGTH];  // name, '/', blanks; no terminating NUL
   char ar_date[DATE_LENGTH];  // decimal time stamp, NUL padded
@@ -89,6 +91,8 @@ void reportMissingMember(const std::string& path);
 using MemberWriter = std::function<bool(ByteSink& sink, bool recordByRecord)>;
 int writeLibraryFile(const std::string& path, const MemberWriter& putMembers,
                      const std::function<bool()>& beforeWritingInPlace = nullptr);
+// The header of one member; false, with the message given, when the sink
+// refuses it or when `size` is more than its size field can record.
 bool putMemberHeader(ByteSink& sink, const std::string& library, const std::string& member,
                      uint32_t date, uint32_t size);
 

@@ -21,6 +21,14 @@ const uint8_t* bytesOf(const void* record) { return static_cast<const uint8_t*>(
 
 bool putMemberHeader(ByteSink& sink, const std::string& library, const std::string& member,
                      uint32_t date, uint32_t size) {
+  // A longer size would lose its last digits, and the member header would
+  // give a length the member does not have.
+  if (size > MemberHeader::MAX_SIZE) {
+    reportWriteError("Member '" + member + "' of library file '" + library + "' would be " +
+                     std::to_string(size) + " bytes, more than the 999999999 a member header " +
+                     "can record.");
+    return false;
+  }
   const MemberHeader header = MemberHeader::asWritten(member, date, size);
   if (sink.put(bytesOf(&header), sizeof header)) return true;
   reportWriteError("Could not write member header for '" + member + "' in library file '" +

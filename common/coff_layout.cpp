@@ -16,9 +16,9 @@
 namespace {
 
 template <class List>
-uint32_t entryCount(const std::map<std::string, List>& lists, const std::string& name) {
+size_t entryCount(const std::map<std::string, List>& lists, const std::string& name) {
   const auto found = lists.find(name);
-  return found == lists.end() ? 0 : static_cast<uint32_t>(found->second.size());
+  return found == lists.end() ? 0 : found->second.size();
 }
 
 uint32_t rawDataSize(const Coff& coff, const std::string& name) {
@@ -128,6 +128,35 @@ uint32_t stringTableLength(const StringTable& strTbl) {
   return length;
 }
 
+std::string layoutLimitFault(const Coff& coff) {
+  const std::vector<std::string> sections = sectionsInWriteOrder(coff);
+  if (sections.size() > UINT16_MAX)
+    return "' would hold " + std::to_string(sections.size()) +
+           " sections, more than the 65535 a Coff file can number.";
+  // Every block's length in 64 bits, so that a sum past 32 bits is seen
+  // rather than wrapped.
+  uint64_t bytes = uint64_t{FileHeader::SIZE} + OptionalHeader::SIZE +
+                   uint64_t{SectionHeader::SIZE} * sections.size();
+  for (const std::string& name : sections) {
+    const uint64_t relocs = entryCount(coff.cScnReloc, name);
+    const uint64_t lines = entryCount(coff.cScnLineno, name);
+    if (relocs > UINT16_MAX)
+      return "' would hold " + std::to_string(relocs) + " relocations in section '" + name +
+             "', more than the 65535 a Coff section can number.";
+    if (lines > UINT16_MAX)
+      return "' would hold " + std::to_string(lines) + " line numbers in section '" + name +
+             "', more than the 65535 a Coff section can number.";
+    if (!Coff::isUdata(coff.cScnHdr.at(name))) bytes += rawDataSize(coff, name);
+    bytes += reloc::SIZE * relocs + coff_lineno::SIZE * lines;
+  }
+  bytes += uint64_t{SymbolEntry::SIZE} * coff.cSymTbl.size() + 4;
+  for (const auto& [offset, text] : coff.cStrTbl) bytes += text.size() + 1;
+  if (bytes > UINT32_MAX)
+    return "' would be " + std::to_string(bytes) +
+           " bytes, more than the 4294967295 a Coff file can address.";
+  return "";
+}
+
 CoffBlocks computeBlocks(const Coff& coff, const std::vector<std::string>& sections) {
   CoffBlocks blocks;
   blocks.secHdrStart = FileHeader::SIZE + OptionalHeader::SIZE;
@@ -136,8 +165,8 @@ CoffBlocks computeBlocks(const Coff& coff, const std::vector<std::string>& secti
   uint32_t lines = 0;
   for (const std::string& name : sections) {
     if (!Coff::isUdata(coff.cScnHdr.at(name))) blocks.rawDataLength += rawDataSize(coff, name);
-    relocs += entryCount(coff.cScnReloc, name);
-    lines += entryCount(coff.cScnLineno, name);
+    relocs += static_cast<uint32_t>(entryCount(coff.cScnReloc, name));
+    lines += static_cast<uint32_t>(entryCount(coff.cScnLineno, name));
   }
   blocks.rawDataStart = blocks.secHdrStart + blocks.secHdrLength;
   blocks.relocStart = blocks.rawDataStart + blocks.rawDataLength;
@@ -172,8 +201,8 @@ void Coff::layout() {
   for (const std::string& name : sections) {
     SectionHeader& header = cScnHdr.at(name);
     const uint32_t size = rawDataSize(*this, name);
-    const uint32_t relocs = entryCount(cScnReloc, name);
-    const uint32_t lines = entryCount(cScnLineno, name);
+    const uint32_t relocs = static_cast<uint32_t>(entryCount(cScnReloc, name));
+    const uint32_t lines = static_cast<uint32_t>(entryCount(cScnLineno, name));
     const bool udata = isUdata(header);
     header.s_size = size;
     header.s_scnptr = (size == 0 || udata) ? 0 : rawPointer;

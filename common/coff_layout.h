@@ -26,5 +26,9 @@ struct CoffBlocks {
 };
 
 CoffBlocks computeBlocks(const Coff& coff, const std::vector<std::string>& sections);
+// Why the image of `coff` cannot be written: a count or a file offset
+// that its field cannot hold, as the end of a message that begins with the
+// file's name. Empty when every field holds its value.
+std::string layoutLimitFault(const Coff& coff);
 // The string table's length word: 4 plus each string with its NUL.
 uint32_t stringTableLength(const StringTable& strTbl);

@@ -99,6 +99,16 @@ class CoffWriter {
   ByteSink& cSink;
 };
 
+// A count or a file offset past its field would be written wrapped, and
+// the file would read back as another object: such an image is refused
+// before any byte of it is written.
+bool fitsFormat(const Coff& coff) {
+  const std::string fault = layoutLimitFault(coff);
+  if (fault.empty()) return true;
+  reportError(WRITE_CONTEXT, "Coff file '", coff.cName, fault);
+  return false;
+}
+
 void reportOpenFailure(const std::string& name) {
   reportError(WRITE_CONTEXT, "Could not open Coff file '", name, "' for writing.");
 }
@@ -120,6 +130,7 @@ int Coff::write(ByteSink& sink) {
   // The writer always emits the 16-byte optional header, so the file header
   // must announce it, also for an object read in the older layout.
   cFileHdr.f_opthdr = OptionalHeader::SIZE;
+  if (!fitsFormat(*this)) return 0;
   return CoffWriter(*this, sink).run();
 }
 

@@ -5,9 +5,11 @@
 // kSeparator: the first object a.o, a second object b.o and a library
 // x.lib (in the library folder lib/). The selector's low two bits choose the
 // core family, whose fixed command file describes the target; bit 2 asks for
-// the strip switch. A missing or empty second object or library is not given
-// to the link. A separator rather than lengths keeps the pieces apart when
-// the fuzzer inserts or removes bytes inside one of them.
+// the strip switch; bit 3 replaces the fixed command file by one generated
+// from the input (command_file_generator.h). A missing or empty second
+// object or library is not given to the link. A separator rather than
+// lengths keeps the pieces apart when the fuzzer inserts or removes bytes
+// inside one of them.
 #pragma once
 
 #include <cstdint>
@@ -109,6 +111,7 @@ inline constexpr LinkFamily kLinkFamilies[4] = {
 
 inline constexpr std::string_view kSeparator = "#qorsep#";
 inline constexpr uint8_t kStripBit = 0x04;
+inline constexpr uint8_t kGeneratedBit = 0x08;
 
 struct LinkInput {
   uint8_t selector = 0;

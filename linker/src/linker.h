@@ -147,7 +147,9 @@ class Linker {
                         uint16_t dstBegin, uint16_t width);
   static void setBit(Data& d, uint32_t bitPos, int flag);
 
-  // The output object.
+  // The output object. Its counts and length are checked against the
+  // object format before any of it is built.
+  int checkOutputLimits(std::string& error);
   int buildOutputScnNum(std::string& error);
   int buildOutputSymbolTbl(std::string& error);
   int buildOutputRawData(std::string& error);

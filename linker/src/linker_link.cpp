@@ -22,9 +22,9 @@ int Linker::link(std::string& error) {
   std::string mergeError;
   mergeStringTbls(mergeError);
   if (!buildExtSymDef(error) || !resolveExternals(error) || !verifyRelocations(error) ||
-      !patchSections(error) || !buildOutputScnNum(error) || !buildOutputSymbolTbl(error) ||
-      !buildOutputRawData(error) || !buildOutputLineInfo(error) || !buildOutputStrTbl(error) ||
-      !buildOutputScnHdrs(error) || !buildOutputHeader(error))
+      !patchSections(error) || !checkOutputLimits(error) || !buildOutputScnNum(error) ||
+      !buildOutputSymbolTbl(error) || !buildOutputRawData(error) || !buildOutputLineInfo(error) ||
+      !buildOutputStrTbl(error) || !buildOutputScnHdrs(error) || !buildOutputHeader(error))
     return 0;
   buildOutputHoles();
   cOutput.preWrite();

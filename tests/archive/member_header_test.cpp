@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iostream>
+#include <sstream>
 #include <string>
 
 #include "archive.h"
+#include "byte_sink.h"
+#include "diagnostics.h"
 
 namespace {
 
@@ -87,4 +91,34 @@ TEST(MemberHeader, NumberFieldsReadLikeScanf) {
   std::memcpy(header.ar_size, "1234567890", 10);  // no NUL: the field ends the number
   std::memcpy(header.ar_fmag, "77", 2);
   EXPECT_EQ(header.getSize(), 1234567890u);
+}
+
+// The size field holds nine digits: a member header is written for every
+// size up to 999999999 and refused, with a message, past it.
+TEST(MemberHeader, SizeFieldLimit) {
+  struct Case {
+    uint32_t size;
+    bool written;
+    std::string message;
+  };
+  const Case cases[] = {
+      {999999999u, true, ""},
+      {1000000000u, false,
+       "Error - Member 'm.o' of library file 'x.lib' would be 1000000000 bytes, more than the "
+       "999999999 a member header can record.\n"},
+      {4294967295u, false,
+       "Error - Member 'm.o' of library file 'x.lib' would be 4294967295 bytes, more than the "
+       "999999999 a member header can record.\n"},
+  };
+  for (const Case& c : cases) {
+    LimitedSink sink(MemberHeader::SIZE);
+    std::ostringstream errors;
+    std::streambuf* old = std::cerr.rdbuf(errors.rdbuf());
+    resetDiagnostics();
+    const bool written = putMemberHeader(sink, "x.lib", "m.o", 0, c.size);
+    std::cerr.rdbuf(old);
+    resetDiagnostics();
+    EXPECT_EQ(written, c.written) << c.size;
+    EXPECT_EQ(errors.str(), c.message) << c.size;
+  }
 }

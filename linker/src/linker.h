@@ -174,6 +174,8 @@ class Linker {
   std::string cOutputFile;
   std::list<std::string> cObjectFile;
   std::list<std::string> cLibraryFile;
+  // The command files that were read: inputs too, never written over.
+  std::list<std::string> cCommandFiles;
   // Lists, so that a Memory stays where it is: cScnMem points into them.
   std::list<Memory> cCodePage;
   std::list<Memory> cDataBanks;

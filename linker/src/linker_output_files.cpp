@@ -9,6 +9,7 @@
 int Linker::checkOutputFiles(std::string& error) const {
   std::list<std::string> inputs = cObjectFile;
   inputs.insert(inputs.end(), cLibraryFile.begin(), cLibraryFile.end());
+  inputs.insert(inputs.end(), cCommandFiles.begin(), cCommandFiles.end());
   for (const std::string& input : inputs) {
     if (!isSameFile(cOutputFile, input)) continue;
     error = outputOverInputText(cOutputFile, input);

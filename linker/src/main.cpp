@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) std::printf("_qorlan: argv[%d]='%s'\n", i, argv[i]);
   }
   parser.parseCommandLine(argc, argv, linker);
+  linker.cCommandFiles = parser.cCommandFiles;
 
   std::string error;
   const int linked = linker.link(error);

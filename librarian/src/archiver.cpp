@@ -14,6 +14,7 @@
 #include "library_image.h"
 #include "member_index.h"
 #include "safe_member_name.h"
+#include "same_file.h"
 
 namespace {
 
@@ -83,13 +84,18 @@ std::string timeStampText(uint32_t stamp) {
 }
 
 // Writes one member to the file of its stored name, announcing it unless
-// quiet. A name that would reach outside the current directory is refused
-// (answers -1) so that the caller can go on with the other members;
+// quiet. A name that would reach outside the current directory, or that
+// names the library itself (the user's only copy of every member), is
+// refused (answers -1) so that the caller can go on with the other members;
 // 0 is a failed write.
-int extractMember(Coff& member) {
+int extractMember(Coff& member, const std::string& library) {
   if (!isSafeMemberName(member.cName)) {
     reportError("Archiver::cmdExtract", "'", member.cName,
                 "' is not a safe member name to extract.");
+    return -1;
+  }
+  if (isSameFile(member.cName, library)) {
+    reportError("Archiver::cmdExtract", outputOverInputText(member.cName, library));
     return -1;
   }
   if (!isQuiet()) std::printf("Extracting member '%s'.\n", member.cName.c_str());
@@ -213,7 +219,7 @@ int Archiver::cmdExtract() {
   int result = 1;
   if (cMembers.empty()) {
     for (const std::unique_ptr<Coff>& member : archive->cMembers) {
-      int extracted = extractMember(*member);
+      int extracted = extractMember(*member, cArchive);
       if (extracted == 0) return 0;
       if (extracted < 0) result = 0;
     }
@@ -229,7 +235,7 @@ int Archiver::cmdExtract() {
   }
   if (!result) return 0;
   for (const std::string& name : cMembers) {
-    int extracted = extractMember(*archive->cMembers[index.first(name)]);
+    int extracted = extractMember(*archive->cMembers[index.first(name)], cArchive);
     if (extracted == 0) return 0;
     if (extracted < 0) result = 0;
   }

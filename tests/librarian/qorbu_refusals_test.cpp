@@ -1,6 +1,7 @@
 // Roads on which the librarian must refuse and change nothing: a library
-// whose damaged member would hide the members behind it, and member names
-// longer than a header can hold.
+// whose damaged member would hide the members behind it, member names
+// longer than a header can hold, and a member that would be extracted over
+// its own library.
 #include <filesystem>
 #include <map>
 
@@ -64,6 +65,13 @@ const std::vector<Road>& roads() {
       {"CreateNewWithLongName", {"/c", "new.lib", "good1.o", "<long>"}, kTooLong},
       {"CreateOverExistingWithLongName", {"/c", "keep.lib", "<long>"}, kTooLong},
       {"ReplaceWithLongName", {"/r", "keep.lib", "good1.o", "<long>"}, kTooLong},
+      // self.lib holds one member, stored under the name self.lib.
+      {"ExtractOverTheLibrary",
+       {"/x", "self.lib"},
+       "the output file 'self.lib' is the same file as the input 'self.lib'."},
+      {"ExtractOverTheLibraryByAnotherPath",
+       {"/x", "./self.lib"},
+       "the output file 'self.lib' is the same file as the input './self.lib'."},
   };
   return table;
 }
@@ -82,6 +90,9 @@ class Refusals : public QorbuRun, public ::testing::WithParamInterface<Road> {
       six += libraryMember("bad.o", 1000, bad);
     }
     qortest::writeFile(file("six.lib"), six);
+    qortest::writeFile(file("self.lib"),
+                       libraryMagic() +
+                           libraryMember("self.lib", 1007, member("self.lib", 7).image()));
     put(member("good1.o", 1), "good1.o");
     cLong = nameOfLength(cDir.path(), 256);
     put(member(cLong, 9), cLong);

@@ -128,11 +128,20 @@ uint32_t stringTableLength(const StringTable& strTbl) {
   return length;
 }
 
+std::string sectionCountPastLimit(uint64_t count, uint64_t limit) {
+  return std::to_string(count) + " sections, more than the " + std::to_string(limit) +
+         " a Coff file can number.";
+}
+
+std::string fileBytesPastLimit(uint64_t bytes) {
+  return std::to_string(bytes) + " bytes, more than the " + std::to_string(kCoffMaxFileBytes) +
+         " a Coff file can address.";
+}
+
 std::string layoutLimitFault(const Coff& coff) {
   const std::vector<std::string> sections = sectionsInWriteOrder(coff);
-  if (sections.size() > UINT16_MAX)
-    return "' would hold " + std::to_string(sections.size()) +
-           " sections, more than the 65535 a Coff file can number.";
+  if (sections.size() > kCoffMaxCount)
+    return "' would hold " + sectionCountPastLimit(sections.size(), kCoffMaxCount);
   // Every block's length in 64 bits, so that a sum past 32 bits is seen
   // rather than wrapped.
   uint64_t bytes = uint64_t{FileHeader::SIZE} + OptionalHeader::SIZE +
@@ -140,10 +149,10 @@ std::string layoutLimitFault(const Coff& coff) {
   for (const std::string& name : sections) {
     const uint64_t relocs = entryCount(coff.cScnReloc, name);
     const uint64_t lines = entryCount(coff.cScnLineno, name);
-    if (relocs > UINT16_MAX)
+    if (relocs > kCoffMaxCount)
       return "' would hold " + std::to_string(relocs) + " relocations in section '" + name +
              "', more than the 65535 a Coff section can number.";
-    if (lines > UINT16_MAX)
+    if (lines > kCoffMaxCount)
       return "' would hold " + std::to_string(lines) + " line numbers in section '" + name +
              "', more than the 65535 a Coff section can number.";
     if (!Coff::isUdata(coff.cScnHdr.at(name))) bytes += rawDataSize(coff, name);
@@ -151,9 +160,7 @@ std::string layoutLimitFault(const Coff& coff) {
   }
   bytes += uint64_t{SymbolEntry::SIZE} * coff.cSymTbl.size() + 4;
   for (const auto& [offset, text] : coff.cStrTbl) bytes += text.size() + 1;
-  if (bytes > UINT32_MAX)
-    return "' would be " + std::to_string(bytes) +
-           " bytes, more than the 4294967295 a Coff file can address.";
+  if (bytes > kCoffMaxFileBytes) return "' would be " + fileBytesPastLimit(bytes);
   return "";
 }
 

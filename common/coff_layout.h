@@ -26,6 +26,14 @@ struct CoffBlocks {
 };
 
 CoffBlocks computeBlocks(const Coff& coff, const std::vector<std::string>& sections);
+// What the header fields can hold: a 16-bit count of sections, or of one
+// section's relocations or line numbers, and 32-bit file offsets.
+constexpr uint64_t kCoffMaxCount = UINT16_MAX;
+constexpr uint64_t kCoffMaxFileBytes = UINT32_MAX;
+// "N sections, more than the L a Coff file can number."
+std::string sectionCountPastLimit(uint64_t count, uint64_t limit);
+// "N bytes, more than the 4294967295 a Coff file can address."
+std::string fileBytesPastLimit(uint64_t bytes);
 // Why the image of `coff` cannot be written: a count or a file offset
 // that its field cannot hold, as the end of a message that begins with the
 // file's name. Empty when every field holds its value.

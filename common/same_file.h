@@ -15,6 +15,15 @@ std::string fileBehind(const std::string& name);
 // can destroy, so two names of one are not counted as the same file.
 bool isSameFile(const std::string& first, const std::string& second);
 
+// The first of `inputs` (names, empty ones passed over) that is the same
+// file as `output`; null when none is.
+template <class Names>
+const std::string* sameFileAmong(const std::string& output, const Names& inputs) {
+  for (const std::string& input : inputs)
+    if (!input.empty() && isSameFile(output, input)) return &input;
+  return nullptr;
+}
+
 // The refusal of an output that would be written over an input:
 // "the output file 'O' is the same file as the input 'I'."
 std::string outputOverInputText(const std::string& output, const std::string& input);

@@ -63,19 +63,16 @@ int Coff2Cod::checkOutputNames(const Coff& coff, int noListing) const {
   std::vector<std::string> outputs;
   if (!noListing) {
     outputs.push_back(listFileName(coff));
-    for (std::size_t index = 0; index < coff.cSymTbl.size(); ++index) {
-      if (coff.cAuxType[index] == AUX_NONE && coff.cSymTbl[index].n_sclass == C_FILE) {
-        inputs.push_back(sourceFileName(coff, index));
-      }
+    // The sources the listing reads: every named ".file", as numbered.
+    for (const auto& [index, number] : cFileNum) {
+      inputs.push_back(sourceFileName(coff, index));
     }
   }
   outputs.push_back(codFileName());
   for (const std::string& output : outputs) {
-    for (const std::string& input : inputs) {
-      if (!input.empty() && isSameFile(output, input)) {
-        reportError("Coff2Cod::convert()", outputOverInputText(output, input));
-        return 0;
-      }
+    if (const std::string* input = sameFileAmong(output, inputs)) {
+      reportError("Coff2Cod::convert()", outputOverInputText(output, *input));
+      return 0;
     }
   }
   return 1;

@@ -10,16 +10,14 @@ int Linker::checkOutputFiles(std::string& error) const {
   std::list<std::string> inputs = cObjectFile;
   inputs.insert(inputs.end(), cLibraryFile.begin(), cLibraryFile.end());
   inputs.insert(inputs.end(), cCommandFiles.begin(), cCommandFiles.end());
-  for (const std::string& input : inputs) {
-    if (!isSameFile(cOutputFile, input)) continue;
-    error = outputOverInputText(cOutputFile, input);
+  if (const std::string* input = sameFileAmong(cOutputFile, inputs)) {
+    error = outputOverInputText(cOutputFile, *input);
     return 0;
   }
   if (cMapFile.empty()) return 1;
   inputs.push_back(cOutputFile);
-  for (const std::string& other : inputs) {
-    if (!isSameFile(cMapFile, other)) continue;
-    error = "the map file '" + cMapFile + "' is the same file as '" + other + "'.";
+  if (const std::string* other = sameFileAmong(cMapFile, inputs)) {
+    error = "the map file '" + cMapFile + "' is the same file as '" + *other + "'.";
     return 0;
   }
   return 1;

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "coff_layout.h"
 #include "linker.h"
 #include "output_support.h"
 
@@ -16,9 +17,6 @@ namespace {
 // n_scnum is a signed 16-bit number: with symbols kept, no section past
 // this one can be named.
 constexpr uint64_t kMaxSectionsWithSymbols = INT16_MAX;
-constexpr uint64_t kMaxSections = UINT16_MAX;   // f_nscns
-constexpr uint64_t kMaxLines = UINT16_MAX;      // s_nlnno
-constexpr uint64_t kMaxFileBytes = UINT32_MAX;  // every pointer is 32 bits
 
 // The fill sections the fill phase will make: their count, their bytes,
 // and the string-table bytes of those names too long for a header.
@@ -105,7 +103,7 @@ class OutputExtent {
         cLines[name] += lines->second.size();
       }
     for (const auto& [name, count] : cLines)
-      if (count > kMaxLines) {
+      if (count > kCoffMaxCount) {
         cCrowded = name;
         break;
       }
@@ -148,10 +146,9 @@ class OutputExtent {
 
 int Linker::checkOutputLimits(std::string& error) {
   const OutputExtent output(*this);
-  const uint64_t maxSections = cStrip ? kMaxSections : kMaxSectionsWithSymbols;
+  const uint64_t maxSections = cStrip ? kCoffMaxCount : kMaxSectionsWithSymbols;
   if (output.sections() > maxSections) {
-    error = "the output would hold " + std::to_string(output.sections()) +
-            " sections, more than the " + std::to_string(maxSections) + " a Coff file can number.";
+    error = "the output would hold " + sectionCountPastLimit(output.sections(), maxSections);
     return 0;
   }
   if (!output.crowdedSection().empty()) {
@@ -160,9 +157,8 @@ int Linker::checkOutputLimits(std::string& error) {
             " line numbers, more than the 65535 a Coff section can number.";
     return 0;
   }
-  if (output.fileBytes() > kMaxFileBytes) {
-    error = "the output would be " + std::to_string(output.fileBytes()) +
-            " bytes, more than the 4294967295 a Coff file can address.";
+  if (output.fileBytes() > kCoffMaxFileBytes) {
+    error = "the output would be " + fileBytesPastLimit(output.fileBytes());
     return 0;
   }
   return 1;

@@ -39,8 +39,8 @@ class Parser {
   // Reads a command file and everything it includes; an error ends the
   // process.
   void parseCommandFile(const std::string& name, Linker& linker);
-  // The text before the first "//".
-  static std::string stripComment(const std::string& line);
+  // The text before the first "//" (the line is taken, not copied).
+  static std::string stripComment(std::string line);
   // The attribute directives: each reads the rest of the line's words and
   // ends the process on an invalid attribute. memType is 0 for program
   // memory, 1 for data memory.

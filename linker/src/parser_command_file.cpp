@@ -1,7 +1,6 @@
 // Linker command files: finding them, reading them line by line and handing
 // every directive to the Linker. An INCLUDE reads the named file at once and
 // then goes on with the rest of its own line.
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -59,8 +58,9 @@ struct OpenCommandFile {
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     // The text ends at a NUL, and the directive at its comment.
-    const std::size_t end = std::min(line.find('\0'), line.find("//"));
-    if (end != std::string::npos) line.resize(end);
+    const std::size_t nul = line.find('\0');
+    if (nul != std::string::npos) line.resize(nul);
+    line = Parser::stripComment(std::move(line));
     line.push_back(' ');
     words.str(std::move(line));
     words.clear();
@@ -153,8 +153,10 @@ const MemoryDirective* memoryDirective(const std::string& keyword) {
 
 }  // namespace
 
-std::string Parser::stripComment(const std::string& line) {
-  return line.substr(0, line.find("//"));
+std::string Parser::stripComment(std::string line) {
+  const std::size_t comment = line.find("//");
+  if (comment != std::string::npos) line.resize(comment);
+  return line;
 }
 
 void Parser::parseCommandFile(const std::string& name, Linker& linker) {

@@ -51,3 +51,7 @@ bool isSameFile(const std::string& first, const std::string& second) {
 std::string outputOverInputText(const std::string& output, const std::string& input) {
   return "the output file '" + output + "' is the same file as the input '" + input + "'.";
 }
+
+std::string outputOverOutputText(const std::string& output, const std::string& other) {
+  return "the output file '" + output + "' is the same file as '" + other + "'.";
+}

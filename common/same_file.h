@@ -27,3 +27,7 @@ const std::string* sameFileAmong(const std::string& output, const Names& inputs)
 // The refusal of an output that would be written over an input:
 // "the output file 'O' is the same file as the input 'I'."
 std::string outputOverInputText(const std::string& output, const std::string& input);
+
+// The refusal of two outputs of one run that are one file, so that neither
+// would be written over the other: "the output file 'A' is the same file as 'B'."
+std::string outputOverOutputText(const std::string& output, const std::string& other);

@@ -50,6 +50,8 @@ TEST(SameFile, ByIdentityOrByResolvedPath) {
   }
   EXPECT_EQ(outputOverInputText("a.o", "./a.o"),
             "the output file 'a.o' is the same file as the input './a.o'.");
+  EXPECT_EQ(outputOverOutputText("x.hxl", "x.hxh"),
+            "the output file 'x.hxl' is the same file as 'x.hxh'.");
 }
 
 // Outputs replace their old files only together: a set that ends without

@@ -29,6 +29,26 @@ uint32_t parseNumber(const std::string& text) {
   return toUnsigned32(text.c_str(), 10);
 }
 
+bool readWholeNumber(const std::string& text, uint32_t& value) {
+  const bool hex = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const unsigned base = hex ? 16 : 10;
+  const std::string::size_type first = hex ? 2 : 0;
+  if (first == text.size()) return false;
+  uint64_t total = 0;
+  for (std::string::size_type i = first; i < text.size(); ++i) {
+    const char c = text[i];
+    unsigned digit = 16;
+    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+    else if (c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+    if (digit >= base) return false;
+    total = total * base + digit;
+    if (total > 0xFFFFFFFFull) return false;
+  }
+  value = static_cast<uint32_t>(total);
+  return true;
+}
+
 std::string quote(const std::string& text) { return "\"" + text + "\""; }
 
 std::string unquote(const std::string& text) {

@@ -10,6 +10,12 @@
 // fails: text without digits gives 0.
 uint32_t parseNumber(const std::string& text);
 
+// The strict reading of a number that a user typed: decimal digits, or "0x"
+// (or "0X") and hexadecimal digits, with nothing left over and a value that
+// fits 32 bits. False for anything else, so that no text is ever read as
+// another number than the one it spells.
+bool readWholeNumber(const std::string& text, uint32_t& value);
+
 std::string quote(const std::string& text);
 std::string unquote(const std::string& text);
 

@@ -2,6 +2,7 @@
 // ACCESSBANK, SECTION, STACK, HEAP): KEY=value words, each key at most once.
 // Whatever is wrong with such a line, the message is the same one text
 // naming the directive and the place.
+#include <cctype>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -53,26 +54,21 @@ int readAttributes(std::istream& words, std::initializer_list<const char*> keys,
   return 1;
 }
 
-bool isDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool isHexDigit(char c) {
-  return isDecimalDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+// A number as the user spelled it, with nothing left over and within 32
+// bits: text that merely begins with a number, holds none, or is too large
+// would otherwise give an address no one wrote.
+bool isWholeNumber(const std::string& text) {
+  uint32_t value = 0;
+  return readWholeNumber(text, value);
 }
 
-// A number as parseNumber reads it, with nothing left over: decimal digits,
-// or "0x" (or "0X") and hexadecimal digits. Text that merely begins with a
-// number, or holds none, would otherwise give an address no one wrote.
-bool isWholeNumber(const std::string& text) {
-  std::string::size_type first = 0;
-  bool (*isDigit)(char) = isDecimalDigit;
-  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    first = 2;
-    isDigit = isHexDigit;
-  }
-  if (first == text.size()) return false;
-  for (std::string::size_type i = first; i < text.size(); ++i) {
-    if (!isDigit(text[i])) return false;
-  }
+// A FILL value: a decimal number as above, or "0x" and any count of
+// hexadecimal digits, the words of a fill pattern.
+bool isFillValue(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  if (!hex) return isWholeNumber(text);
+  for (std::string::size_type i = 2; i < text.size(); ++i)
+    if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
   return true;
 }
 
@@ -96,7 +92,7 @@ int Parser::readMemory(std::istream& words, const std::string& keyword, const st
                   : readAttributes(words, {"NAME", "START", "END"}, 1, attributes)) &&
       attributes.has("NAME") && isWholeNumber(attributes["START"]) &&
       isWholeNumber(attributes["END"]) &&
-      (!attributes.has("FILL") || isWholeNumber(attributes["FILL"]));
+      (!attributes.has("FILL") || isFillValue(attributes["FILL"]));
   const uint32_t start = valid ? parseNumber(attributes["START"]) : 0;
   const uint32_t end = valid ? parseNumber(attributes["END"]) : 0;
   // The memory model needs at least one location in every memory. A

@@ -32,6 +32,28 @@ TEST(ParseNumber, TooLargeGivesTheLargestValue) {
   EXPECT_EQ(parseNumber("--12"), 0u);
 }
 
+// What a user typed is read as the number it spells or not at all.
+TEST(ReadWholeNumber, AcceptsOnlyWholeNumbersThatFit32Bits) {
+  const struct {
+    const char* text;
+    bool whole;
+    uint32_t value;
+  } cases[] = {
+      {"0", true, 0},           {"4294967295", true, 0xFFFFFFFFu}, {"0xFFFFFFFF", true, 0xFFFFFFFFu},
+      {"0X1f", true, 31},       {"0x00000000000010", true, 16},    {"007", true, 7},
+      {"4294967296", false, 0}, {"0x100000000", false, 0},         {"99999999999999999999", false, 0},
+      {"", false, 0},           {"0x", false, 0},                  {"abc", false, 0},
+      {"1x1F", false, 0},       {"0x1G", false, 0},                {"-1", false, 0},
+      {"+1", false, 0},         {" 1", false, 0},                  {"12 ", false, 0},
+      {"1F", false, 0},
+  };
+  for (const auto& c : cases) {
+    uint32_t value = 12345;
+    EXPECT_EQ(readWholeNumber(c.text, value), c.whole) << c.text;
+    if (c.whole) EXPECT_EQ(value, c.value) << c.text;
+  }
+}
+
 TEST(SplitList, KeepsInnerEmptyPiecesAndDropsAnEmptyLast) {
   using Pieces = std::vector<std::string>;
   EXPECT_EQ(splitList("a;;b", ';'), (Pieces{"a", "", "b"}));

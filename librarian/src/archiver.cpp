@@ -67,6 +67,20 @@ bool namesFitHeaders(const char* context, const std::vector<std::string>& names)
   return fit;
 }
 
+// The library is written over whatever file its name stands for: when that
+// is one of the members to be read, the member would be lost. Each such
+// member is reported.
+bool libraryIsNoMember(const char* context, const std::string& library,
+                       const std::vector<std::string>& members) {
+  bool distinct = true;
+  for (const std::string& name : members) {
+    if (!isSameFile(library, name)) continue;
+    reportError(context, outputOverInputText(library, name));
+    distinct = false;
+  }
+  return distinct;
+}
+
 // The member's time stamp as ctime text without its line end. The zone is
 // read once: ctime reads it again for every call, a look at the zone file
 // for each member of the library.
@@ -140,7 +154,9 @@ void Archiver::print(std::ostream& out) const {
 }
 
 int Archiver::cmdCreate() {
-  if (!namesFitHeaders("Archiver::cmdCreate", cMembers)) return 0;
+  if (!namesFitHeaders("Archiver::cmdCreate", cMembers) ||
+      !libraryIsNoMember("Archiver::cmdCreate", cArchive, cMembers))
+    return 0;
   Archive archive;
   archive.cName = cArchive;
   for (const std::string& name : cMembers) {
@@ -190,7 +206,9 @@ int Archiver::cmdDelete() {
 }
 
 int Archiver::cmdReplace() {
-  if (!namesFitHeaders("Archiver::cmdReplace", cMembers)) return 0;
+  if (!namesFitHeaders("Archiver::cmdReplace", cMembers) ||
+      !libraryIsNoMember("Archiver::cmdReplace", cArchive, cMembers))
+    return 0;
   LibraryImage library;
   if (!library.read(cArchive)) return 0;
   // A replacement is read under the name it is looked up by, so the index

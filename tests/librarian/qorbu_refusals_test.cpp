@@ -1,7 +1,7 @@
 // Roads on which the librarian must refuse and change nothing: a library
 // whose damaged member would hide the members behind it, member names
-// longer than a header can hold, and a member that would be extracted over
-// its own library.
+// longer than a header can hold, a member that would be extracted over
+// its own library, and a library that would be written over a member.
 #include <filesystem>
 #include <map>
 
@@ -72,6 +72,13 @@ const std::vector<Road>& roads() {
       {"ExtractOverTheLibraryByAnotherPath",
        {"/x", "./self.lib"},
        "the output file 'self.lib' is the same file as the input './self.lib'."},
+      // link.lib is a link to good1.o, lib.o one to keep.lib.
+      {"CreateOverAMember",
+       {"/c", "link.lib", "good1.o"},
+       "the output file 'link.lib' is the same file as the input 'good1.o'."},
+      {"ReplaceWithTheLibraryItself",
+       {"/r", "keep.lib", "good1.o", "lib.o"},
+       "the output file 'keep.lib' is the same file as the input 'lib.o'."},
   };
   return table;
 }
@@ -97,6 +104,8 @@ class Refusals : public QorbuRun, public ::testing::WithParamInterface<Road> {
     cLong = nameOfLength(cDir.path(), 256);
     put(member(cLong, 9), cLong);
     ASSERT_EQ(qorbu({"/c", "keep.lib", "good1.o"}).exitCode, 0);
+    fs::create_symlink("good1.o", file("link.lib"));
+    fs::create_symlink("keep.lib", file("lib.o"));
   }
 
   std::string cLong;

@@ -57,7 +57,8 @@ int Coff2Cod::checkProcessor(const Coff& coff) {
 }
 
 // Neither the COD file nor the listing may be written over the object, nor
-// the listing over a source file it reads.
+// the listing over a source file it reads, nor one over the other (through
+// a link): the file would keep only what was written last.
 int Coff2Cod::checkOutputNames(const Coff& coff, int noListing) const {
   std::vector<std::string> inputs = {coff.cName};
   std::vector<std::string> outputs;
@@ -74,6 +75,10 @@ int Coff2Cod::checkOutputNames(const Coff& coff, int noListing) const {
       reportError("Coff2Cod::convert()", outputOverInputText(output, *input));
       return 0;
     }
+  }
+  if (outputs.size() == 2 && isSameFile(outputs[0], outputs[1])) {
+    reportError("Coff2Cod::convert()", outputOverOutputText(outputs[0], outputs[1]));
+    return 0;
   }
   return 1;
 }

@@ -100,6 +100,8 @@ class Coff2Cod : public Cod {
 
   // The most source files a LineInfo record can number.
   static constexpr std::size_t kMaxSourceFiles = 256;
+  // The last source line a LineInfo record can number.
+  static constexpr uint32_t kMaxRecordedLine = 0xFFFF;
 
   int checkProcessor(const Coff& coff);
   int checkOutputNames(const Coff& coff, int noListing) const;
@@ -117,7 +119,10 @@ class Coff2Cod : public Cod {
   void listCodeRows(const Coff& coff, uint8_t fileNum, uint32_t lineNumber,
                     const std::list<LstLine>& entries, const std::string& fileName,
                     SecondWord& secondWord);
-  void appendCodeLineInfo(const LineInfo& info, uint32_t wordAddress);
+  void appendCodeLineInfo(uint8_t fileNum, uint8_t flags, uint32_t lineNumber,
+                          uint32_t wordAddress);
+  void appendLineInfo(std::size_t window, uint8_t fileNum, uint8_t flags, uint32_t lineNumber,
+                      uint16_t codeAddress);
   ProgramWords readProgramWords(const Coff& coff, const LstLine& entry) const;
   std::string disassemble(uint32_t wordAddress, const ProgramWords& words,
                           SecondWord& secondWord) const;

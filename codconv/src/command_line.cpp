@@ -11,8 +11,9 @@ const char* const kCodUsageText =
 namespace {
 
 // Leading blanks and a sign allowed, reading stops at the first non-digit,
-// text without digits gives 0; values beyond an int are held at its limits.
-int parsePageLength(const char* text) {
+// text without digits gives 0. A value that does not fit an int is no page
+// length: false, so that it is never read as another one.
+bool parsePageLength(const char* text, int& pageLength) {
   while (std::isspace(static_cast<unsigned char>(*text))) {
     ++text;
   }
@@ -21,21 +22,23 @@ int parsePageLength(const char* text) {
     negative = *text == '-';
     ++text;
   }
+  // INT_MIN's magnitude, the largest one that may fit.
+  constexpr long long kLargest = static_cast<long long>(INT_MAX) + 1;
   long long value = 0;
-  while (std::isdigit(static_cast<unsigned char>(*text))) {
+  for (; std::isdigit(static_cast<unsigned char>(*text)); ++text) {
     value = value * 10 + (*text - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) {
-      value = static_cast<long long>(INT_MAX) + 1;
+    if (value > kLargest) {
+      return false;
     }
-    ++text;
   }
   if (negative) {
     value = -value;
   }
   if (value > INT_MAX) {
-    value = INT_MAX;
+    return false;
   }
-  return static_cast<int>(value);
+  pageLength = static_cast<int>(value);
+  return true;
 }
 
 }  // namespace
@@ -48,11 +51,10 @@ int parseCommandLine(int argc, const char* const* argv, CodOptions& options, std
     const std::string argument = argv[i];
     switch (switchLetter(argument)) {
       case 'n':
-        if (i + 1 >= argc) {
+        if (i + 1 >= argc || !parsePageLength(argv[++i], options.pageLength)) {
           message = kCodUsageText;
           return 0;
         }
-        options.pageLength = parsePageLength(argv[++i]);
         options.pageLengthGiven = true;
         break;
       case 'd': options.noListing = true; break;

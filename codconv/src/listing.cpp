@@ -128,6 +128,9 @@ int Coff2Cod::doNextFile(const Coff& coff, std::size_t& position) {
 
   SecondWord secondWord;
   bool onIncludedEof = false;
+  // Every line listed has a line record, so a line listed past the last one
+  // a record can number lost its record.
+  bool unrecordedLines = false;
   uint32_t lineNumber = 0;
   while (readSourceLine(source, cSourceLine)) {
     lineNumber += 1;
@@ -135,6 +138,7 @@ int Coff2Cod::doNextFile(const Coff& coff, std::size_t& position) {
     if (cListing) {
       listSourceLine(coff, static_cast<uint32_t>(fileIndex), fileNum, lineNumber, fileName,
                      secondWord);
+      unrecordedLines = unrecordedLines || lineNumber > kMaxRecordedLine;
     }
     if (cIncludeDepth < kMaxIncludeDepth && hasInclude(coff, position + 1, lineNumber)) {
       position += 1;
@@ -144,6 +148,10 @@ int Coff2Cod::doNextFile(const Coff& coff, std::size_t& position) {
     }
   }
   source.close();
+  if (unrecordedLines) {
+    reportWarning("Coff2Cod::doNextFile()", "Source file '", fileName, "' has ", lineNumber,
+                  " lines; the Cod file records none past line ", kMaxRecordedLine, ".");
+  }
   if (cListing) {
     listLinesPastEnd(coff, static_cast<uint32_t>(fileIndex), fileNum, lineNumber, fileName,
                      secondWord);
@@ -169,8 +177,7 @@ void Coff2Cod::listSourceLine(const Coff& coff, uint32_t fileIndex, uint8_t file
     }
   }
   if (entries == nullptr) {
-    cLineInfo[0].push_back(
-        LineInfo(fileNum, COD_LINE_NO_CODE, static_cast<uint16_t>(lineNumber), 0));
+    appendLineInfo(0, fileNum, COD_LINE_NO_CODE, lineNumber, 0);
     cRowText = formatListRow("", "", "", cSourceLine, fileName);
     writeRow();
     countListLine();
@@ -210,9 +217,7 @@ void Coff2Cod::listCodeRows(const Coff& coff, uint8_t fileNum, uint32_t lineNumb
   bool firstRow = true;
   for (const LstLine& entry : entries) {
     const uint8_t flags = firstRow ? COD_LINE_FIRST_ADDRESS : COD_LINE_MORE_ADDRESS;
-    appendCodeLineInfo(LineInfo(fileNum, flags, static_cast<uint16_t>(lineNumber),
-                                static_cast<uint16_t>(entry.l_paddr)),
-                       entry.l_paddr);
+    appendCodeLineInfo(fileNum, flags, lineNumber, entry.l_paddr);
     const ProgramWords words = readProgramWords(coff, entry);
     const std::string disassembly = disassemble(entry.l_paddr, words, secondWord);
     cRowText = formatListRow(formatListAddress(entry.l_paddr),
@@ -225,9 +230,22 @@ void Coff2Cod::listCodeRows(const Coff& coff, uint8_t fileNum, uint32_t lineNumb
 }
 
 // Line information of a code address belongs to the directory of its window.
-void Coff2Cod::appendCodeLineInfo(const LineInfo& info, uint32_t wordAddress) {
+void Coff2Cod::appendCodeLineInfo(uint8_t fileNum, uint8_t flags, uint32_t lineNumber,
+                                  uint32_t wordAddress) {
   const std::size_t window = wordAddress / (COD_WINDOW_SIZE / cBytesPerWord);
-  cLineInfo[window < cLineInfo.size() ? window : 0].push_back(info);
+  appendLineInfo(window < cLineInfo.size() ? window : 0, fileNum, flags, lineNumber,
+                 static_cast<uint16_t>(wordAddress));
+}
+
+// A line record holds its line number in 16 bits: a later line would be
+// recorded as an earlier line of its file, so it gets no record at all.
+void Coff2Cod::appendLineInfo(std::size_t window, uint8_t fileNum, uint8_t flags,
+                              uint32_t lineNumber, uint16_t codeAddress) {
+  if (lineNumber > kMaxRecordedLine) {
+    return;
+  }
+  cLineInfo[window].push_back(
+      LineInfo(fileNum, flags, static_cast<uint16_t>(lineNumber), codeAddress));
 }
 
 // The word at the entry's address and the one after it, read only where

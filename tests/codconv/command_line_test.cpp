@@ -1,5 +1,6 @@
 // The converter's command line: switches in either form and case, the page
-// length as read, and the lines that earn the usage text.
+// length as read (refused when it does not fit an int), and the lines that
+// earn the usage text.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -26,8 +27,12 @@ TEST(CodCommandLine, SwitchesPageLengthsAndUsageErrors) {
       {{"prog.o", "-n", "  +42lines"}, 1, 42, true, false, "prog.o"},
       {{"-n", "-7", "prog.o"}, 1, -7, true, false, "prog.o"},
       {{"-n", "none", "prog.o"}, 1, 0, true, false, "prog.o"},
-      {{"-n", "99999999999", "prog.o"}, 1, INT_MAX, true, false, "prog.o"},
-      {{"-n", "-99999999999", "prog.o"}, 1, INT_MIN, true, false, "prog.o"},
+      {{"-n", "2147483647", "prog.o"}, 1, INT_MAX, true, false, "prog.o"},
+      {{"-n", " -2147483648x", "prog.o"}, 1, INT_MIN, true, false, "prog.o"},
+      // A page length that does not fit an int is refused, never held at a limit.
+      {{"-n", "2147483648", "prog.o"}, 0, 0, false, false, ""},
+      {{"prog.o", "-n", "-2147483649"}, 0, 0, false, false, "prog.o"},
+      {{"-n", "99999999999999999999999lines", "prog.o"}, 0, 0, false, false, ""},
       // Whatever is not one of the three switches names the file.
       {{"-x"}, 1, 0, false, false, "-x"},
       {{"-nn"}, 1, 0, false, false, "-nn"},

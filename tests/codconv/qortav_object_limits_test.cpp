@@ -1,7 +1,8 @@
 // Objects the COD converter cannot turn into a sound COD file and listing:
 // refused before either file is written, with the files already there left
-// byte for byte; and code whose line entries lie past the end of its source,
-// listed and kept in the line table.
+// byte for byte; code whose line entries lie past the end of its source,
+// listed and kept in the line table; and source lines past the last one a
+// line record can number, listed without a record.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -119,6 +120,43 @@ TEST(QortavObjectLimits, CodePastTheEndOfItsSourceIsListedWithoutSource) {
   lines.push_back(LineInfo(0, COD_LINE_FIRST_ADDRESS, 65535, 0x13));
   ASSERT_EQ(cod->cLineInfo.size(), 1u);
   EXPECT_TRUE(cod->cLineInfo[0] == lines);
+}
+
+// A 70,000-line source with code at line 65535: every line is listed, line
+// records stop at 65535 (none wraps onto an earlier line), with one warning.
+TEST(QortavObjectLimits, LinesPastTheLastRecordedOneAreListedWithoutRecord) {
+  ScratchDir dir;
+  ObjectBuilder builder = objectFor(kWordDevice, "prog.o");
+  builder.code(".code").at(0).bytes({0x00, 0x00}).line(0, 65535, 0).fileSymbol("main.asm");
+  endOfFile(builder).symbol("_trail", 0, N_ABS, C_EXT);
+  builder.writeFile(dir.file("prog.o"));
+  std::string source;
+  std::string expected = pageHeader(true);
+  std::list<LineInfo> lines;
+  addPageHeaderLines(lines);
+  for (uint32_t line = 1; line <= 70000; ++line) {
+    const std::string text = "; " + std::to_string(line);
+    source += text + "\n";
+    const bool code = line == 65535;
+    expected +=
+        row(code ? "000000" : "", code ? "0000" : "", code ? "NOP       " : "", text, "main.asm");
+    if (line <= 65535) {
+      lines.push_back(LineInfo(0, code ? COD_LINE_FIRST_ADDRESS : COD_LINE_NO_CODE,
+                               static_cast<uint16_t>(line), 0));
+    }
+  }
+  qortest::writeFile(dir.file("main.asm"), source);
+
+  const ProcessResult result = runQortav({"prog.o"}, dir.path());
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.output, banner() +
+                               "Warning - Source file 'main.asm' has 70000 lines; the Cod file "
+                               "records none past line 65535.\n" +
+                               summary(0, 1));
+  EXPECT_TRUE(maskListTime(qortest::readFile(dir.file("prog.lst"))) == expected);
+  const std::unique_ptr<Cod> cod = Cod::make(dir.file("prog.cod"));
+  ASSERT_TRUE(cod);
+  EXPECT_TRUE(cod->cLineInfo == std::vector<std::list<LineInfo>>{lines});
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "codconv_fixture.h"
 #include "folder_snapshot.h"
 #include "mgproc.h"
@@ -173,9 +175,11 @@ TEST(QortavProgram, ExistingListingIsReplaced) {
 namespace codtest {
 namespace {
 
+namespace fs = std::filesystem;
+
 // The roads on which qortav must leave every file as it was: an output that
-// would be the object or a source the listing reads, a COD file refused
-// after the listing was written, and a file size limit.
+// would be the object, a source the listing reads or the other output, a COD
+// file refused after the listing was written, and a file size limit.
 struct CodSafetyRoad {
   std::string name;
   std::string object;  // the object's file name; its source is `source`
@@ -184,6 +188,7 @@ struct CodSafetyRoad {
   std::vector<std::string> oldFiles;  // there before the run, besides object and source
   std::string message;
   uint64_t sizeLimit = 0;
+  std::vector<std::pair<std::string, std::string>> links = {};  // link, its target
 };
 
 std::ostream& operator<<(std::ostream& out, const CodSafetyRoad& road) { return out << road.name; }
@@ -229,6 +234,22 @@ const CodSafetyRoad kCodSafetyRoads[] = {
      {"x.lst", "x.cod", "x.cod.tmp", ".qor000000"},
      "Could not write code block in Cod file 'x.cod'.",
      8192},
+    {"ListingLinkedToTheCodFile",
+     "x.o",
+     "main.asm",
+     2,
+     {"x.cod"},
+     "the output file 'x.lst' is the same file as 'x.cod'.",
+     0,
+     {{"x.lst", "x.cod"}}},
+    {"CodFileLinkedToAListingNotYetThere",
+     "x.o",
+     "main.asm",
+     2,
+     {},
+     "the output file 'x.lst' is the same file as 'x.cod'.",
+     0,
+     {{"x.cod", "x.lst"}}},
 };
 
 class CodSafetyTest : public ::testing::TestWithParam<CodSafetyRoad> {};
@@ -243,6 +264,7 @@ TEST_P(CodSafetyTest, LeavesEveryOldFileWhole) {
   builder.writeFile(dir.file(road.object));
   qortest::writeFile(dir.file(road.source), "  nop\n");
   for (const std::string& name : road.oldFiles) qortest::writeFile(dir.file(name), "old\n");
+  for (const auto& [link, target] : road.links) fs::create_symlink(target, dir.file(link));
   const auto before = qortest::folderSnapshot(dir.path());
   const ProcessResult result =
       qortest::runProgramWithFileLimit(QORTAV_PATH, {road.object}, dir.path(), road.sizeLimit);
@@ -250,6 +272,7 @@ TEST_P(CodSafetyTest, LeavesEveryOldFileWhole) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.output, banner() + "Error - " + road.message + "\n" + summary(1, 0));
   EXPECT_EQ(qortest::folderSnapshot(dir.path()), before);
+  for (const auto& [link, target] : road.links) EXPECT_EQ(fs::read_symlink(dir.file(link)), target);
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, CodSafetyTest, ::testing::ValuesIn(kCodSafetyRoads),

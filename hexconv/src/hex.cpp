@@ -36,6 +36,25 @@ int reportWriteFailure(const std::string& name) {
   return reportFileFailure("Could not write hex file '", name, "'.");
 }
 
+// The object read is never replaced by what it was converted to, nor one
+// hex file written over the other (the split layout's two names may be links
+// to one file): 1 when every output is a file of its own.
+int outputsStandAlone(const std::vector<HexFileText>& files, const std::string& input) {
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (!input.empty() && isSameFile(files[i].name, input)) {
+      reportError("Hex::write()", outputOverInputText(files[i].name, input));
+      return 0;
+    }
+    for (size_t j = i + 1; j < files.size(); ++j) {
+      if (isSameFile(files[i].name, files[j].name)) {
+        reportError("Hex::write()", outputOverOutputText(files[i].name, files[j].name));
+        return 0;
+      }
+    }
+  }
+  return 1;
+}
+
 }  // namespace
 
 void HexRange::dump(std::ostream& out) const {
@@ -143,13 +162,7 @@ void Hex::doLinearAddressRecord(HexText& file, uint32_t address, HexFormat forma
 // replace their old versions only once all of them are complete.
 int Hex::write(HexFormat format) {
   const std::vector<HexFileText> files = render(format);
-  // The object read is never replaced by what it was converted to.
-  for (const HexFileText& file : files) {
-    if (!cInputName.empty() && isSameFile(file.name, cInputName)) {
-      reportError("Hex::write()", outputOverInputText(file.name, cInputName));
-      return 0;
-    }
-  }
+  if (!outputsStandAlone(files, cInputName)) return 0;
   OutputSet outputs;
   for (const HexFileText& file : files) {
     const std::string name = file.name;

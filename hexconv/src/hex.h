@@ -57,7 +57,8 @@ class Hex {
 
  private:
   void renderByteAddressed(HexFormat format, HexText& file);
-  void renderWordAddressed(HexText& lowFile, HexText& highFile);
+  void renderWordAddressed(const std::vector<WordStretch>& stretches, HexText& lowFile,
+                           HexText& highFile);
 
   uint32_t cLastAddress = 0;  // the address of the last extended linear address record
 };

@@ -157,13 +157,22 @@ TEST_F(QornipTest, OddSectionsOnByteMemoryDoNotOverlapTheirNeighbours) {
   expectSrecordReads("prog.hex", imageOf(1, pieces));
 }
 
-TEST_F(QornipTest, SplitLayoutOnByteMemoryCompletesTheLastWordWithZero) {
-  const std::vector<RomPiece> pieces = {{".a", STYP_CODE, 0x0100, {0x01, 0x02, 0x03}}};
+// Each byte lies in the word its byte address names; two sections that
+// meet inside a word give it once, with both bytes; the half of a word that
+// no section gives is 0x00, at either end.
+TEST_F(QornipTest, SplitLayoutOnByteMemoryKeepsEveryByteInItsWord) {
+  const std::vector<RomPiece> pieces = {{".a", STYP_ROMDATA, 0x0011, {0xAA, 0xBB, 0xCC}},
+                                        {".b", STYP_CODE, 0x0020, {0x01, 0x02, 0x03}},
+                                        {".c", STYP_ROMDATA, 0x0023, {0x04}},
+                                        {".d", STYP_CODE, 0x0100, {0x01, 0x02, 0x03}}};
   write(objectOf("prog.o", kByteMemory, pieces));
   convert({"/a", "INHX8S", "prog.o"});
-  EXPECT_EQ(contents("prog.hxl"), ":0200800001037A\n:00000001FF\n");
-  EXPECT_EQ(contents("prog.hxh"), ":0200800002007C\n:00000001FF\n");
+  EXPECT_EQ(contents("prog.hxl"),
+            ":0200080000BB3B\n:020010000103EA\n:0200800001037A\n:00000001FF\n");
+  EXPECT_EQ(contents("prog.hxh"),
+            ":02000800AACC80\n:020010000204E8\n:0200800002007C\n:00000001FF\n");
   ByteMap image = imageOf(1, pieces);
+  image[0x10] = 0x00;
   image[0x103] = 0x00;
   expectSplitFilesRead(image);
 }

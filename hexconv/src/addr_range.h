@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
+#include <vector>
 
 class AddrRange {
  public:
@@ -11,7 +13,12 @@ class AddrRange {
 
   int contains(uint32_t address) const { return cStart <= address && address <= cEnd ? 1 : 0; }
   void dump(std::ostream& out) const;
+  // "0xBBBBBBBB-0xEEEEEEEE", as the switch spells a range.
+  std::string text() const;
 
   uint32_t cStart = 0;
   uint32_t cEnd = 0;
 };
+
+// The ranges in the order given, separated by ", ": for messages.
+std::string rangesText(const std::vector<AddrRange>& ranges);

@@ -70,7 +70,13 @@ Coff2Hex* Coff2Hex::convert(Coff& coff, const std::vector<AddrRange>& ranges) {
       return nullptr;
     }
   }
-  return convertSections(std::move(sections), bytesPerAddress, ranges);
+  if (convertSections(std::move(sections), bytesPerAddress, ranges) == nullptr) {
+    // Only ranges that select no byte leave nothing to write.
+    reportError("Coff2Hex::convert()", "Coff file '", coff.cName,
+                "' has no program memory in the ranges ", rangesText(ranges), ".");
+    return nullptr;
+  }
+  return this;
 }
 
 Coff2Hex* Coff2Hex::convertSections(std::vector<RomSection> sections, uint32_t bytesPerAddress,

@@ -25,10 +25,10 @@ class Coff2Hex : public Hex {
  public:
   // Fills the image from `coff`, taking the bytes of its program-memory
   // sections over (the image is held once); the converter itself, or null
-  // when ranges were given and nothing fell inside them, when the object
-  // does not say how wide its program words are, when the width it states
-  // is none or more than 16 bits (reported), or when a section lies beyond
-  // the addresses of a hex file (reported).
+  // when ranges were given and nothing fell inside them (reported), when
+  // the object does not say how wide its program words are, when the width
+  // it states is none or more than 16 bits (reported), or when a section
+  // lies beyond the addresses of a hex file (reported).
   Coff2Hex* convert(Coff& coff, const std::vector<AddrRange>& ranges);
   // The selection on sections already taken from an object, with
   // `bytesPerAddress` bytes at each program-memory address.

@@ -14,10 +14,13 @@ const char* const kFormatSwitchMessage = "-a switch requires {INHX32, INHX8S, IN
 
 namespace {
 
+// Each end is a whole number that fits 32 bits, so that no text is taken
+// for another range than the one it spells.
 int parseRange(const std::string& value, AddrRange& range) {
   std::vector<std::string> pieces = splitList(value, '-');
   if (pieces.size() != 2) return 0;
-  range = AddrRange(parseNumber(pieces[0]), parseNumber(pieces[1]));
+  if (!readWholeNumber(pieces[0], range.cStart) || !readWholeNumber(pieces[1], range.cEnd))
+    return 0;
   return range.cEnd >= range.cStart ? 1 : 0;
 }
 

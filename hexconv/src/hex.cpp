@@ -9,6 +9,7 @@
 #include "replacement_file.h"
 #include "same_file.h"
 #include "text_helpers.h"
+#include "word_stretch.h"
 
 namespace {
 
@@ -36,6 +37,25 @@ int reportWriteFailure(const std::string& name) {
   return reportFileFailure("Could not write hex file '", name, "'.");
 }
 
+// The object read is never replaced by what it was converted to, nor one
+// hex file written over the other (the split layout's two names may be links
+// to one file): 1 when every output is a file of its own.
+int outputsStandAlone(const std::vector<HexFileText>& files, const std::string& input) {
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (!input.empty() && isSameFile(files[i].name, input)) {
+      reportError("Hex::write()", outputOverInputText(files[i].name, input));
+      return 0;
+    }
+    for (size_t j = i + 1; j < files.size(); ++j) {
+      if (isSameFile(files[i].name, files[j].name)) {
+        reportError("Hex::write()", outputOverOutputText(files[i].name, files[j].name));
+        return 0;
+      }
+    }
+  }
+  return 1;
+}
+
 }  // namespace
 
 void HexRange::dump(std::ostream& out) const {
@@ -52,12 +72,13 @@ std::vector<HexFileText> Hex::render(HexFormat format) {
   // texts are moved into the list (a braced list would copy them).
   std::vector<HexFileText> files;
   if (format == HEX_INHX8S) {
+    const std::vector<WordStretch> stretches = wordStretches(cRanges);
     HexText low;
     HexText high;
-    renderWordAddressed(low, high);
+    renderWordAddressed(stretches, low, high);
     low.startWriting();
     high.startWriting();
-    renderWordAddressed(low, high);
+    renderWordAddressed(stretches, low, high);
     files.push_back({cFileBaseName + ".hxl", low.take()});
     files.push_back({cFileBaseName + ".hxh", high.take()});
     return files;
@@ -89,26 +110,25 @@ void Hex::renderByteAddressed(HexFormat format, HexText& file) {
 }
 
 // Program words split into a file of low bytes and a file of high bytes at
-// word addresses. A range with an odd byte count (one byte per address)
-// ends in a word whose high byte is 0x00: this layout holds whole words only.
-void Hex::renderWordAddressed(HexText& lowFile, HexText& highFile) {
+// word addresses. A byte no range gives (the other half of a word at either
+// end of a stretch on a byte-addressed memory) is 0x00: this layout holds
+// whole words only.
+void Hex::renderWordAddressed(const std::vector<WordStretch>& stretches, HexText& lowFile,
+                              HexText& highFile) {
   int first = 1;
-  for (const HexRange& range : cRanges) {
-    uint32_t word = range.cStart / 2;
-    const uint32_t size = range.cData.size();
-    const uint32_t words = size / 2 + size % 2;
-    const uint8_t* bytes = range.cData.data();
-    for (uint32_t done = 0; done < words;) {
+  for (const WordStretch& stretch : stretches) {
+    StretchBytes bytes(stretch);
+    uint32_t word = stretch.firstWord;
+    for (uint32_t done = 0; done < stretch.words;) {
       doLinearAddressRecord(lowFile, word, HEX_INHX8S, first);
       doLinearAddressRecord(highFile, word, HEX_INHX8S, first);
       first = 0;
-      const uint32_t count = recordCount(word, words - done);
+      const uint32_t count = recordCount(word, stretch.words - done);
       uint8_t low[kRecordSpan];
       uint8_t high[kRecordSpan];
       for (uint32_t k = 0; k < count; ++k) {
-        const uint32_t index = 2 * (done + k);
-        low[k] = bytes[index];
-        high[k] = index + 1 < size ? bytes[index + 1] : 0x00;
+        low[k] = bytes.next();
+        high[k] = bytes.next();
       }
       lowFile.add(HEX_RECORD_DATA, static_cast<uint16_t>(word), low, static_cast<uint8_t>(count));
       highFile.add(HEX_RECORD_DATA, static_cast<uint16_t>(word), high, static_cast<uint8_t>(count));
@@ -143,13 +163,7 @@ void Hex::doLinearAddressRecord(HexText& file, uint32_t address, HexFormat forma
 // replace their old versions only once all of them are complete.
 int Hex::write(HexFormat format) {
   const std::vector<HexFileText> files = render(format);
-  // The object read is never replaced by what it was converted to.
-  for (const HexFileText& file : files) {
-    if (!cInputName.empty() && isSameFile(file.name, cInputName)) {
-      reportError("Hex::write()", outputOverInputText(file.name, cInputName));
-      return 0;
-    }
-  }
+  if (!outputsStandAlone(files, cInputName)) return 0;
   OutputSet outputs;
   for (const HexFileText& file : files) {
     const std::string name = file.name;

@@ -31,13 +31,16 @@ struct HexFileText {
   std::string text;
 };
 
+struct WordStretch;
+
 class Hex {
  public:
   void sortRanges();
   // Writes the image in `format` into the current directory: 1 on success,
-  // 0 after an error (a file that would be the input among them, or one
-  // that cannot be written; then no file is replaced). Ends the program when an address does not
-  // fit the format, before any file is touched.
+  // 0 after an error (a file that would be the input, two files that would
+  // be one, or one that cannot be written; then no file is replaced). Ends
+  // the program when an address does not fit the format, before any file is
+  // touched.
   int write(HexFormat format);
   // The files that `write` puts on disk, composed in memory.
   std::vector<HexFileText> render(HexFormat format);
@@ -54,7 +57,8 @@ class Hex {
 
  private:
   void renderByteAddressed(HexFormat format, HexText& file);
-  void renderWordAddressed(HexText& lowFile, HexText& highFile);
+  void renderWordAddressed(const std::vector<WordStretch>& stretches, HexText& lowFile,
+                           HexText& highFile);
 
   uint32_t cLastAddress = 0;  // the address of the last extended linear address record
 };

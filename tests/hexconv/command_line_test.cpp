@@ -31,11 +31,12 @@ TEST(HexCommandLine, DefaultsToInhx32WithoutRanges) {
 }
 
 TEST(HexCommandLine, SwitchesInAnyCaseRangesInOrderAndTheLastFormatWins) {
-  Parsed parsed =
-      parse({"/A", "INHX8S", "-r", "0x200-0x300", "prog.o", "/R", "16-0x10", "-a", "INHX8M", "/q"});
+  Parsed parsed = parse({"/A", "INHX8S", "-r", "0x200-0x300", "prog.o", "/R", "16-0x10", "-a",
+                         "INHX8M", "/q", "/r", "0X0-4294967295"});
   ASSERT_EQ(parsed.ok, 1) << parsed.message;
   EXPECT_EQ(parsed.options.format, HEX_INHX8M);
-  ASSERT_EQ(parsed.options.ranges.size(), 2u);
+  ASSERT_EQ(parsed.options.ranges.size(), 3u);
+  EXPECT_EQ(parsed.options.ranges[2].cEnd, 0xFFFFFFFFu);
   EXPECT_EQ(parsed.options.ranges[0].cStart, 0x200u);
   EXPECT_EQ(parsed.options.ranges[0].cEnd, 0x300u);
   EXPECT_EQ(parsed.options.ranges[1].cStart, 16u);
@@ -44,7 +45,10 @@ TEST(HexCommandLine, SwitchesInAnyCaseRangesInOrderAndTheLastFormatWins) {
 }
 
 TEST(HexCommandLine, BadRangeValues) {
-  for (const char* value : {"0x200-0x100", "0x100", "0x100-", "1-2-3", ""}) {
+  // Each end must be a whole number of 32 bits: nothing is guessed or clamped.
+  for (const char* value :
+       {"0x200-0x100", "0x100", "0x100-", "1-2-3", "", "abc-def", "0x1G-0x20", "-0x20",
+        "0-0x1FFFFFFFF", "0-4294967296", "0x-1", " 1-2", "1x1F-0x20"}) {
     Parsed parsed = parse({"/r", value, "prog.o"});
     EXPECT_EQ(parsed.ok, 0) << value;
     EXPECT_EQ(parsed.message, "/r requires 0xBBBB-0xEEEE where 0xEEEE >= 0xBBBB") << value;

@@ -50,6 +50,18 @@ TEST(HexWrite, SplitLayoutCompletesAnOddLastWordWithZero) {
   EXPECT_EQ(files[1].text, ":020000000200FC\n:00000001FF\n");
 }
 
+// Byte addresses: ranges that meet inside a word share it, across as many
+// ranges as follow each other; a range over bytes already given is written
+// as it is, in a word of its own.
+TEST(HexWrite, SplitLayoutJoinsRangesThatMeetInsideAWord) {
+  Hex hex = imageOf({HexRange(0x103, bytesFrom(0x04, 1)), HexRange(0x100, bytesFrom(0x01, 1)),
+                     HexRange(0x101, bytesFrom(0x02, 2)), HexRange(0x103, bytesFrom(0x09, 1))});
+  std::vector<HexFileText> files = hex.render(HEX_INHX8S);
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].text, ":0200800001037A\n:01008100007E\n:00000001FF\n");
+  EXPECT_EQ(files[1].text, ":02008000020478\n:010081000975\n:00000001FF\n");
+}
+
 TEST(HexWrite, LinearAddressRecordWhenCrossingSixtyFourK) {
   Hex hex =
       imageOf({HexRange(0xFFF8, bytesFrom(0x01, 16)), HexRange(0x12340000, bytesFrom(0x01, 1))});

@@ -33,6 +33,9 @@ const char* const kTarget =
 const std::string kOldOutput = "the output of an earlier link\n";
 const std::string kOldMap = "the map of an earlier link\n";
 const std::string kLongName = std::string(250, 'n') + ".o";  // 252 characters
+// The work folder named by 4,087 characters: "out.o" fits the limit of a
+// path there, a temporary's name does not.
+const std::string kDeepOutput = qortest::folderPathOfLength(".", 4087) + "/out.o";
 
 // main.o calls helper; `codeBytes` of code and `symbols` globals make the
 // output and its map as large as a case needs.
@@ -128,6 +131,10 @@ const std::vector<SafetyRoad>& safetyRoads() {
        {"Could not open map file '" + kLongName + "' for writing."},
        4096,
        {kLongName}},
+      {"OutputFolderTooLongForATemporary",
+       putPlainLink,
+       {"link.lkr", "main.o", "util.o", "-o", kDeepOutput},
+       {"Could not open Coff file '" + kDeepOutput + "' for writing."}},
       {"MapOverAnObject",
        putPlainLink,
        plainWith({"-m", "main.o"}),

@@ -111,4 +111,10 @@ bool fileExists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
+std::string folderPathOfLength(std::string folder, size_t length) {
+  if ((length - folder.size()) % 2 != 0) folder += '/';
+  while (folder.size() < length) folder += "/.";
+  return folder;
+}
+
 }  // namespace qortest

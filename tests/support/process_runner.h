@@ -45,5 +45,9 @@ class ScratchDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);
+// `folder` named by a path of exactly `length` characters (more than its
+// own), padded with "." steps: near the system's limit of a path, a short
+// file name in it fits and a longer one does not.
+std::string folderPathOfLength(std::string folder, size_t length);
 
 }  // namespace qortest

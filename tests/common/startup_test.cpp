@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <new>
 #include <sstream>
@@ -48,4 +50,29 @@ TEST(Startup, BannerNoticeAndEmptyLineUnlessQuiet) {
             std::string(linkerBanner()) + "\n" + noticeBanner() + "\n\n");
   EXPECT_EQ(isQuiet(), 0);
   resetDiagnostics();
+}
+
+// A signal ignored when the program starts (as one started in the
+// background ignores the interrupt) stays ignored; the others are taken, to
+// remove the temporaries before they end the program.
+TEST(StartupDeathTest, SignalsIgnoredAtTheStartStayIgnored) {
+  const int endings[] = {SIGINT, SIGTERM, SIGHUP};
+  for (const int ignored : endings) {
+    EXPECT_EXIT(
+        {
+          for (const int number : endings)
+            std::signal(number, number == ignored ? SIG_IGN : SIG_DFL);
+          startWith({"qorlan", "-q"});
+          bool right = true;
+          for (const int number : endings) {
+            struct sigaction now {};
+            sigaction(number, nullptr, &now);
+            const bool taken = now.sa_handler != SIG_IGN && now.sa_handler != SIG_DFL;
+            right = right && taken == (number != ignored);
+          }
+          std::exit(right ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << ignored;
+  }
 }

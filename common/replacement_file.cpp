@@ -92,8 +92,8 @@ int ReplacementFile::open(const std::string& name, bool textMode,
     cFile = temporary.file;
     cTempName = std::move(temporary.name);
     if (cFile != nullptr) return 1;
-    // Any other failure would meet the in-place write too, or cut the old
-    // file short where the temporary found no room.
+    // A folder that refuses new files is the one reason to write in place:
+    // after any other failure the old file is not put at risk.
     if (cKeepWhole || !folderTakesNoNewFile(temporary.failure)) return 0;
   }
   if (beforeWritingInPlace && !beforeWritingInPlace()) return 0;

@@ -12,7 +12,7 @@
 
 class OutputSet {
  public:
-  // A new output, not yet prepared, that stays where it is until the set
+  // A new output, not yet opened, that stays where it is until the set
   // ends. `reportCommitFailure` names the failure of its final move the way
   // its writer names a failed open.
   ReplacementFile& add(std::function<void()> reportCommitFailure);

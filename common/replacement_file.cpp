@@ -78,7 +78,8 @@ ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
 
 ReplacementFile::~ReplacementFile() { discard(); }
 
-int ReplacementFile::prepare(const std::string& name) {
+int ReplacementFile::open(const std::string& name, bool textMode,
+                          const std::function<bool()>& beforeWritingInPlace) {
   discard();
   cTarget = fileBehind(name);
   if (!mayReplace(cTarget)) return 0;
@@ -86,32 +87,19 @@ int ReplacementFile::prepare(const std::string& name) {
     cPipeHold = holdPipeWithReader(cTarget);
     if (cPipeHold < 0) return 0;
   }
-  if (isSpecialFile(cTarget)) {
-    cDirect = true;
-    return 1;
+  if (!isSpecialFile(cTarget)) {
+    Temporary temporary = createTemporaryBeside(cTarget, textMode);
+    cFile = temporary.file;
+    cTempName = std::move(temporary.name);
+    if (cFile != nullptr) return 1;
+    // A folder that refuses new files is the one reason to write in place:
+    // after any other failure the old file is not put at risk.
+    if (cKeepWhole || !folderTakesNoNewFile(temporary.failure)) return 0;
   }
-  cTempName = reserveTemporaryBeside(cTarget);
-  if (cTempName.empty() && cKeepWhole) return 0;
-  cDirect = cTempName.empty();
-  return 1;
-}
-
-int ReplacementFile::open(const std::string& name, bool textMode,
-                          const std::function<bool()>& beforeWritingInPlace) {
-  if (!prepare(name)) return 0;
-  const auto mayWriteInPlace = [&]() { return !beforeWritingInPlace || beforeWritingInPlace(); };
-  if (cDirect && !mayWriteInPlace()) return 0;
-  cFile = std::fopen(writeName().c_str(), textMode ? "w" : "wb");
-  if (cFile == nullptr && !cDirect) {
-    // The temporary was made but cannot be opened again: write the target.
-    discardTemporary(cTempName);
-    cTempName.clear();
-    if (cKeepWhole) return 0;
-    cDirect = true;
-    if (!mayWriteInPlace()) return 0;
-    cFile = std::fopen(cTarget.c_str(), textMode ? "w" : "wb");
-  }
-  return cFile == nullptr ? 0 : 1;
+  if (beforeWritingInPlace && !beforeWritingInPlace()) return 0;
+  cFile = std::fopen(cTarget.c_str(), textMode ? "w" : "wb");
+  cDirect = cFile != nullptr;
+  return cDirect ? 1 : 0;
 }
 
 int ReplacementFile::writeText(const std::string& text) {

@@ -20,28 +20,27 @@ class ReplacementFile {
   ~ReplacementFile();  // discards a write that was never committed
 
   // For a file that holds the user's only copy of what it keeps: when no
-  // temporary can be made beside it, `prepare` and `open` refuse rather
-  // than write it in place. Set before `prepare`.
+  // temporary can be made beside it, `open` refuses rather than write it in
+  // place. Set before `open`.
   void keepWhole() { cKeepWhole = true; }
 
-  // Chooses the name to write for `name`: a fresh temporary beside the file
-  // that `name` stands for or, when that file is a device or a pipe or its
-  // folder takes no new file (a folder we may not add to, holding a target
-  // we may write), that file itself. 0 when `name` is a directory, an existing
-  // file that may not be written, a missing file whose folder is missing
-  // too, a loop of links, or a pipe that nobody reads (writing into it would
-  // wait for ever).
-  int prepare(const std::string& name);
-  // `prepare`, then opens the chosen name for writing, in binary form or,
-  // for `textMode`, with the host's line ends. When that is the target
-  // itself, `beforeWritingInPlace` (when given) runs first, while the old
-  // content is still there: a caller that reads from the file it replaces
-  // takes what it needs; its false opens nothing (answers 0).
+  // Opens for writing (in binary form or, for `textMode`, with the host's
+  // line ends) a fresh temporary beside the file that `name` stands for or,
+  // when that file is a device or a pipe or its folder takes no new file (a
+  // folder we may not add to, holding a target we may write), that file
+  // itself. Any other failure to make the temporary opens nothing (answers
+  // 0), as do a directory, an existing file that may not be written, a
+  // missing file whose folder is missing too, a loop of links, and a pipe
+  // that nobody reads (writing into it would wait for ever). Before the
+  // target itself is opened, `beforeWritingInPlace` (when given) runs, while
+  // the old content is still there: a caller that reads from the file it
+  // replaces takes what it needs; its false opens nothing.
   int open(const std::string& name, bool textMode = false,
            const std::function<bool()>& beforeWritingInPlace = nullptr);
 
+  // The file to write through; never opened again by name.
   std::FILE* file() const { return cFile; }
-  // The name to write: the temporary, or the target itself.
+  // The name written: the temporary, or the target itself.
   const std::string& writeName() const { return cDirect ? cTarget : cTempName; }
   // Writes the whole text to the file that `open` opened: 1 on success.
   int writeText(const std::string& text);

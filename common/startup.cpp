@@ -10,6 +10,7 @@
 #include "banners.h"
 #include "diagnostics.h"
 #include "temporary_file.h"
+#include "temporary_registry.h"
 
 namespace {
 // Exhausted memory ends the run at once, whatever quiet mode says. Nothing
@@ -39,6 +40,7 @@ void startProgram(int argc, char** argv, const char* banner) {
   // would end the program on the spot and leave the temporary behind.
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
+  removeTemporariesOnTerminationSignals();
   // The program's own name counts too.
   for (int i = 0; i < argc; ++i)
     if (isQuietSwitch(argv[i])) setQuiet(1);

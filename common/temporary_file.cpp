@@ -7,8 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
-#include <set>
 #include <system_error>
+
+#include "temporary_registry.h"
 
 namespace {
 
@@ -18,22 +19,22 @@ constexpr int kMaxAttempts = 100;
 // ".qor" and six letters or digits: 36^6 names.
 constexpr int kSuffixLength = 6;
 
-// The temporaries this program has made and not yet moved or discarded.
-// Never destroyed, so that it outlives every exit handler.
-std::set<std::string>& liveTemporaries() {
-  static auto* names = new std::set<std::string>;
-  return *names;
-}
-
-void removeLiveTemporaries() { discardAllTemporaries(); }
-
-void remember(const std::string& name) {
-  static const bool registered = std::atexit(removeLiveTemporaries) == 0;
+// Made and entered with the signals held, so that a signal that ends the
+// program between the two cannot leave the file behind. A table that is
+// full is a failure to make the file, as one of too many open files is.
+std::FILE* createAndRemember(const std::string& name, bool textMode, int& failure) {
+  static const bool registered = std::atexit(discardAllTemporaries) == 0;
   (void)registered;
-  liveTemporaries().insert(name);
+  TerminationSignalsHeld held;
+  errno = 0;
+  std::FILE* file = std::fopen(name.c_str(), textMode ? "wx" : "wbx");
+  failure = errno;
+  if (file == nullptr || rememberTemporary(name)) return file;
+  std::fclose(file);
+  std::remove(name.c_str());
+  failure = EMFILE;
+  return nullptr;
 }
-
-void forget(const std::string& name) { liveTemporaries().erase(name); }
 
 // Different in every run: two programs writing into one folder at once
 // meet only by chance, and then the exclusive creation passes over it.
@@ -60,49 +61,45 @@ std::string generatedName() {
 
 }  // namespace
 
-std::FILE* createTemporaryBeside(const std::string& target, std::string& temporaryName,
-                                 bool textMode) {
+Temporary createTemporaryBeside(const std::string& target, bool textMode) {
   const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+  Temporary made;
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    temporaryName = (folder / generatedName()).string();
-    errno = 0;
-    if (std::FILE* file = std::fopen(temporaryName.c_str(), textMode ? "wx" : "wbx")) {
-      remember(temporaryName);
-      return file;
-    }
-    if (errno != EEXIST) break;  // the folder takes no new file
+    made.name = (folder / generatedName()).string();
+    made.file = createAndRemember(made.name, textMode, made.failure);
+    if (made.file != nullptr) return made;
+    if (made.failure != EEXIST) break;
   }
-  temporaryName.clear();
-  return nullptr;
+  made.name.clear();
+  return made;
 }
 
-std::string reserveTemporaryBeside(const std::string& target) {
-  std::string temporaryName;
-  std::FILE* file = createTemporaryBeside(target, temporaryName);
-  if (file != nullptr) std::fclose(file);
-  return temporaryName;
+bool folderTakesNoNewFile(int failure) {
+  return failure == EACCES || failure == EPERM || failure == EROFS;
 }
 
 int moveTemporaryOver(const std::string& temporaryName, const std::string& target) {
   // The library's rename replaces an existing target on every host; the C
   // one refuses to on some, which would fail every rewrite of a file.
   std::error_code error;
-  std::filesystem::rename(temporaryName, target, error);
-  if (!error) {
-    forget(temporaryName);
-    return 1;
+  {
+    // The file is either still the temporary, and removed by a signal that
+    // ends the program, or moved and out of the table: never moved while
+    // still entered.
+    TerminationSignalsHeld held;
+    std::filesystem::rename(temporaryName, target, error);
+    if (!error) forgetTemporary(temporaryName);
   }
+  if (!error) return 1;
   discardTemporary(temporaryName);
   return 0;
 }
 
 void discardTemporary(const std::string& temporaryName) {
   if (temporaryName.empty()) return;
+  TerminationSignalsHeld held;
   std::remove(temporaryName.c_str());
-  forget(temporaryName);
+  forgetTemporary(temporaryName);
 }
 
-void discardAllTemporaries() {
-  for (const std::string& name : liveTemporaries()) std::remove(name.c_str());
-  liveTemporaries().clear();
-}
+void discardAllTemporaries() { removeRememberedTemporaries(); }

@@ -6,20 +6,30 @@
 #include <cstdio>
 #include <string>
 
+// A temporary made for a target: its file open for writing and its name,
+// or, when none could be made, the error of the last try.
+struct Temporary {
+  std::FILE* file = nullptr;
+  std::string name;
+  int failure = 0;
+};
+
 // Creates a new file in the folder of `target` under a short generated name
 // that nothing held yet (exclusive creation, so no existing file is ever
 // overwritten; a name that is taken is passed over for another) and opens
 // it for writing, in binary form or, for `textMode`, with the host's line
-// ends. The name never grows with the target's, so a target at the length
-// limit of a name has a temporary too. Null when the folder takes no new
-// file. Until it is moved or discarded, the temporary is removed when the
-// program ends, whatever road it ends on.
-std::FILE* createTemporaryBeside(const std::string& target, std::string& temporaryName,
-                                 bool textMode = false);
+// ends. The file is written through the stream returned: its name is for
+// moving it. The name never grows with the target's, so a target at the
+// length limit of a name has a temporary too. Until it is moved or
+// discarded, the temporary is removed when the program ends, whatever road
+// it ends on, a signal that ends it included.
+Temporary createTemporaryBeside(const std::string& target, bool textMode = false);
 
-// The same for writers that open the file themselves: the file is created
-// empty and closed again; its name, or empty when none could be created.
-std::string reserveTemporaryBeside(const std::string& target);
+// True for the errors of a folder that takes no new file (permission
+// denied, read-only file system): the one case in which a target may be
+// written in place. Any other failure to make a temporary (a name too
+// long, no space, no inode, a quota) is a failure to write the target.
+bool folderTakesNoNewFile(int failure);
 
 // Moves the complete temporary over the target: 1 on success. The temporary
 // is removed when the move fails.

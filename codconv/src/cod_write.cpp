@@ -1,11 +1,12 @@
 // Packing the tables into 512-byte blocks and writing the COD file.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <ostream>
 
 #include "byte_order.h"
 #include "cod.h"
 #include "diagnostics.h"
+#include "file_stream_buffer.h"
 #include "output_set.h"
 #include "qassert.h"
 #include "replacement_file.h"
@@ -133,15 +134,15 @@ int Cod::write(OutputSet& outputs, const std::string& fileName) {
   };
   // Messages name the file as given; the bytes go to the file behind a link.
   ReplacementFile& output = outputs.add(reportOpenFailure);
-  std::ofstream file;
-  if (output.prepare(fileName)) file.open(output.writeName(), std::ios::binary | std::ios::trunc);
-  if (!file.is_open()) {
+  if (!output.open(fileName)) {
     reportOpenFailure();
     return 0;
   }
+  FileStreamBuffer buffer(output.file());
+  std::ostream file(&buffer);
   const int written = writeAllBlocks(file, fileName);
-  file.close();
-  if (written && !file) {
+  // Bytes still buffered must reach the file before it replaces the old one.
+  if (written && !file.flush()) {
     reportMessage(SEVERITY_ERROR, "Cod::writeBlockList()",
                   "Could not write debug msg block in Cod file '" + fileName + "'.", 0);
     return 0;

@@ -5,15 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <fstream>
 #include <list>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "cod.h"
 #include "coff.h"
+#include "file_stream_buffer.h"
 #include "listing_scan_index.h"
 #include "mgproc.h"
 #include "output_set.h"
@@ -65,7 +66,9 @@ class Coff2Cod : public Cod {
   int cRowCount = 0;
   std::string cSourceLine;
   std::string cRowText;
-  std::ofstream cListFile;
+  // The listing is written through the file its replacement opened.
+  FileStreamBuffer cListBuffer;
+  std::ostream cListFile{&cListBuffer};
   std::map<uint32_t, int> cFileNum;
   std::map<uint32_t, std::map<uint32_t, std::list<LstLine>>> cLine;
 

@@ -51,21 +51,21 @@ int Coff2Cod::createListFile(const Coff& coff) {
   // The listing is written beside the old one and replaces it only with
   // the COD file, once the whole run has succeeded (writeFiles).
   ReplacementFile& output = cOutputs.add([listName] { reportListFileError(listName); });
-  if (output.prepare(listName)) {
-    cListFile.open(output.writeName(), std::ios::out | std::ios::trunc);
-  }
-  if (!cListFile.is_open()) {
+  if (!output.open(listName, true)) {
     cScanIndex.reset();
     reportListFileError(listName);
     return 0;
   }
+  cListBuffer.attach(output.file());
+  cListFile.clear();
   std::size_t position = 0;
   writeListHeader(1);
   while (nextSourceFile(coff, position)) {
     doNextFile(coff, position);
   }
   cScanIndex.reset();
-  cListFile.close();
+  cListFile.flush();
+  cListBuffer.attach(nullptr);
   if (cListFile.fail()) {
     reportListFileError(listName);
     return 0;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <new>
 #include <sstream>
@@ -48,4 +50,23 @@ TEST(Startup, BannerNoticeAndEmptyLineUnlessQuiet) {
             std::string(linkerBanner()) + "\n" + noticeBanner() + "\n\n");
   EXPECT_EQ(isQuiet(), 0);
   resetDiagnostics();
+}
+
+// A signal ignored when the program starts (as one started in the
+// background ignores the interrupt) stays ignored; the others are taken, to
+// remove the temporaries before they end the program.
+TEST(StartupDeathTest, SignalsIgnoredAtTheStartStayIgnored) {
+  const auto handlerOf = [](int number) {
+    struct sigaction now {};
+    sigaction(number, nullptr, &now);
+    return now.sa_handler;
+  };
+  EXPECT_EXIT(
+      {
+        std::signal(SIGINT, SIG_IGN);
+        std::signal(SIGHUP, SIG_DFL);
+        startWith({"qorlan", "-q"});
+        std::exit(handlerOf(SIGINT) == SIG_IGN && handlerOf(SIGHUP) != SIG_DFL ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }

@@ -7,10 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "archive.h"
@@ -33,6 +36,9 @@ const char* const kTarget =
 const std::string kOldOutput = "the output of an earlier link\n";
 const std::string kOldMap = "the map of an earlier link\n";
 const std::string kLongName = std::string(250, 'n') + ".o";  // 252 characters
+// The work folder named by 4,087 characters: "out.o" fits the limit of a
+// path there, a temporary's name does not.
+const std::string kDeepOutput = qortest::folderPathOfLength(".", 4087) + "/out.o";
 
 // main.o calls helper; `codeBytes` of code and `symbols` globals make the
 // output and its map as large as a case needs.
@@ -63,6 +69,15 @@ void putInputs(const Workspace& work, const ObjectBuilder& main) {
 void putPlainLink(const Workspace& work) { putInputs(work, caller()); }
 // An output of some 8 KB, far past the size limit of the cases.
 void putLargeLink(const Workspace& work) { putInputs(work, caller(8000)); }
+
+// A link of 20,000 globals with a map: the output's temporary stands while
+// the map's 40,000 rows are composed. Names of up to eight characters are
+// held in the symbols themselves, which keeps the object quick to make.
+void putManyGlobals(const Workspace& work) {
+  ObjectBuilder main = caller();
+  for (int k = 0; k < 20000; ++k) main.global("g" + std::to_string(k), 0, 1);
+  putInputs(work, main);
+}
 
 // A library whose two members define the same symbol: reading it reports
 // the duplicate, and the link goes on.
@@ -128,6 +143,10 @@ const std::vector<SafetyRoad>& safetyRoads() {
        {"Could not open map file '" + kLongName + "' for writing."},
        4096,
        {kLongName}},
+      {"OutputFolderTooLongForATemporary",
+       putPlainLink,
+       {"link.lkr", "main.o", "util.o", "-o", kDeepOutput},
+       {"Could not open Coff file '" + kDeepOutput + "' for writing."}},
       {"MapOverAnObject",
        putPlainLink,
        plainWith({"-m", "main.o"}),
@@ -225,6 +244,38 @@ TEST_F(QorlanRun, OutputInAReadOnlyFolderIsWrittenInPlace) {
   EXPECT_NE(cWork.contents("ro/out.o"), kOldOutput);
   cWork.readBack("ro/out.o");
   EXPECT_EQ(std::distance(fs::directory_iterator(cWork.file("ro")), fs::directory_iterator()), 1);
+}
+
+// Interrupt, terminate or hang-up while the outputs are written: the link
+// removes its temporaries and ends as the signal would, and the old output
+// stays (or, had the move begun, the whole new one is there). The link is
+// stopped for every look into the folder, so that the signal is sent while
+// a temporary is surely there.
+TEST(QorlanSignal, EndsAsTheSignalWithNoTemporaryLeft) {
+  const auto holdsTemporary = [](const Workspace& work) {
+    for (const auto& entry : fs::directory_iterator(work.path()))
+      if (entry.path().filename().string().rfind(".qor", 0) == 0) return true;
+    return false;
+  };
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    Workspace work;
+    putManyGlobals(work);
+    qortest::RunningProgram link(QORLAN_PATH, plainWith({"-m", "out.map"}), work.path());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    bool seen = false;
+    while (!seen && std::chrono::steady_clock::now() < deadline && link.stop()) {
+      seen = holdsTemporary(work);
+      if (seen) link.send(signal);
+      link.resume();
+      if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    ASSERT_TRUE(seen) << "the link ended before its temporary was seen: make the output larger";
+    const ProcessResult result = link.wait();
+    EXPECT_TRUE(result.signalled) << signal;
+    EXPECT_EQ(result.exitCode, 128 + signal);
+    EXPECT_FALSE(holdsTemporary(work)) << signal;
+    if (work.contents("out.o") != kOldOutput) work.readBack("out.o");
+  }
 }
 
 }  // namespace

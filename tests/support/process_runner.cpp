@@ -35,16 +35,23 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
 ProcessResult runProgramWithFileLimit(const std::string& program,
                                       const std::vector<std::string>& arguments,
                                       const std::string& workDir, uint64_t fileSizeLimit) {
-  ProcessResult result;
+  return RunningProgram(program, arguments, workDir, fileSizeLimit).wait();
+}
+
+RunningProgram::RunningProgram(const std::string& program,
+                               const std::vector<std::string>& arguments,
+                               const std::string& workDir, uint64_t fileSizeLimit) {
   // Outputs go to temporary files so that a large output cannot block the child.
   char outName[] = "/tmp/qortest-outXXXXXX";
   char errName[] = "/tmp/qortest-errXXXXXX";
-  int outFd = mkstemp(outName);
-  int errFd = mkstemp(errName);
-  if (outFd < 0 || errFd < 0) return result;
+  cOutFd = mkstemp(outName);
+  cErrFd = mkstemp(errName);
+  cOutName = outName;
+  cErrName = errName;
+  if (cOutFd < 0 || cErrFd < 0) return;
 
-  pid_t child = fork();
-  if (child == 0) {
+  cChild = fork();
+  if (cChild == 0) {
     if (chdir(workDir.c_str()) != 0) _exit(126);
     if (fileSizeLimit != 0) {
       rlimit limit{};
@@ -53,10 +60,17 @@ ProcessResult runProgramWithFileLimit(const std::string& program,
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
       signal(SIGXFSZ, SIG_DFL);
     }
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+      signal(number, SIG_DFL);
+      sigaddset(&ending, number);
+    }
+    sigprocmask(SIG_UNBLOCK, &ending, nullptr);
     int nullFd = open("/dev/null", O_RDONLY);
     dup2(nullFd, 0);
-    dup2(outFd, 1);
-    dup2(errFd, 2);
+    dup2(cOutFd, 1);
+    dup2(cErrFd, 2);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& argument : arguments)
@@ -65,22 +79,56 @@ ProcessResult runProgramWithFileLimit(const std::string& program,
     execv(program.c_str(), argv.data());
     _exit(127);
   }
-  int status = 0;
-  if (child > 0) waitpid(child, &status, 0);
-  if (child > 0 && WIFEXITED(status)) {
-    result.exitCode = WEXITSTATUS(status);
-  } else if (child > 0 && WIFSIGNALED(status)) {
-    result.signalled = true;
-    result.exitCode = 128 + WTERMSIG(status);
+  cEnded = cChild < 0;
+}
+
+RunningProgram::~RunningProgram() {
+  if (!cEnded) {
+    kill(cChild, SIGKILL);
+    wait();
   }
-  lseek(outFd, 0, SEEK_SET);
-  lseek(errFd, 0, SEEK_SET);
-  result.output = readAll(outFd);
-  result.errorOutput = readAll(errFd);
-  close(outFd);
-  close(errFd);
-  unlink(outName);
-  unlink(errName);
+  if (cOutFd >= 0) close(cOutFd);
+  if (cErrFd >= 0) close(cErrFd);
+  unlink(cOutName.c_str());
+  unlink(cErrName.c_str());
+}
+
+bool RunningProgram::stop() {
+  if (cEnded) return false;
+  kill(cChild, SIGSTOP);
+  int status = 0;
+  const bool seen = waitpid(cChild, &status, WUNTRACED) == cChild;
+  if (seen && WIFSTOPPED(status)) return true;
+  cStatus = seen ? status : 0;
+  cEnded = true;
+  return false;
+}
+
+void RunningProgram::resume() {
+  if (!cEnded) kill(cChild, SIGCONT);
+}
+
+void RunningProgram::send(int signal) {
+  if (!cEnded) kill(cChild, signal);
+}
+
+ProcessResult RunningProgram::wait() {
+  ProcessResult result;
+  if (cChild < 0) return result;
+  if (!cEnded) {
+    waitpid(cChild, &cStatus, 0);
+    cEnded = true;
+  }
+  if (WIFEXITED(cStatus)) {
+    result.exitCode = WEXITSTATUS(cStatus);
+  } else if (WIFSIGNALED(cStatus)) {
+    result.signalled = true;
+    result.exitCode = 128 + WTERMSIG(cStatus);
+  }
+  lseek(cOutFd, 0, SEEK_SET);
+  lseek(cErrFd, 0, SEEK_SET);
+  result.output = readAll(cOutFd);
+  result.errorOutput = readAll(cErrFd);
   return result;
 }
 
@@ -109,6 +157,12 @@ void writeFile(const std::string& path, const std::string& content) {
 bool fileExists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error);
+}
+
+std::string folderPathOfLength(std::string folder, size_t length) {
+  if ((length - folder.size()) % 2 != 0) folder += '/';
+  while (folder.size() < length) folder += "/.";
+  return folder;
 }
 
 }  // namespace qortest

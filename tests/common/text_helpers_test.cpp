@@ -50,7 +50,9 @@ TEST(ReadWholeNumber, AcceptsOnlyWholeNumbersThatFit32Bits) {
   for (const auto& c : cases) {
     uint32_t value = 12345;
     EXPECT_EQ(readWholeNumber(c.text, value), c.whole) << c.text;
-    if (c.whole) EXPECT_EQ(value, c.value) << c.text;
+    if (c.whole) {
+      EXPECT_EQ(value, c.value) << c.text;
+    }
   }
 }
 

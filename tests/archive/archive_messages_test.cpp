@@ -206,24 +206,6 @@ TEST(ArchiveRead, MemberMeasuredPastTheEndOfTheFile) {
   EXPECT_EQ(captured.errors(), "");
 }
 
-// A member measured 1 to 279 bytes into the next image leaves a piece
-// shorter than a header: the member behind it is missing, not dropped,
-// also where the size fields hold no number.
-TEST(ArchiveRead, MemberMeasuredIntoTheNextLeavesAPiece) {
-  ScratchDir dir;
-  const Bytes second = objectImage("bb.o", {"bb"});
-  for (const uint32_t over : {1u, 279u}) {
-    Bytes first = objectImage("aa.o", {"aa"});
-    // Its 4 code bytes stay in the image, unread.
-    qortest::claimZeroFilledBytes(first, 0, static_cast<uint32_t>(second.size()) + 4 + over);
-    Bytes library = libraryBytes({{"aa.o", first}, {"bb.o", second}});
-    blankSizeField(library, 8);
-    CapturedOutput captured;
-    EXPECT_FALSE(readBytes(dir, library)) << over;
-    EXPECT_EQ(captured.errors(), missingMember(dir)) << over;
-  }
-}
-
 TEST(ArchiveRead, MagicAloneIsAnEmptyLibrary) {
   ScratchDir dir;
   CapturedOutput captured;

@@ -51,6 +51,10 @@ struct MemberHeader {
   // Decimal field values; 0 when nothing converts.
   uint32_t getDate() const;
   uint32_t getSize() const;
+  // True when the size field holds a decimal number (blanks around it and
+  // NUL bytes behind it allowed) that does not record an image of
+  // `length` bytes. A field that holds no such number is not read.
+  bool sizeDisagreesWith(uint64_t length) const;
 };
 // Only character fields: the struct is the 280 bytes in file order.
 static_assert(sizeof(MemberHeader) == MemberHeader::SIZE);
@@ -62,17 +66,18 @@ class ByteSink;
 // members in another form. The open reports as Archive::make does.
 std::unique_ptr<BoundedReader> openLibraryFile(const std::string& path);
 // Gets a member's name and where its image starts in the reader; answers
-// the image's length (its object's Coff::size), or none when the member
-// cannot be parsed (the reasons reported).
+// the image's length as stored (in the current layout its object's
+// Coff::size), or none when the member cannot be parsed (the reasons
+// reported).
 using MemberParser = std::function<std::optional<uint64_t>(
     BoundedReader& reader, const std::string& name, uint64_t start)>;
 // Checks the magic, then hands each member to `parse` in file order; every
-// fault reported with Archive::make's messages. False after a fault, which
-// a member image that reaches past the end of the file is: the members read
-// end exactly where the file does (but for a trailing piece shorter than a
-// header, which ends the library without a message).
+// fault reported with Archive::make's messages. False after a fault. The
+// members read end exactly where the file does: a member image that
+// reaches past the end, bytes left behind the last member, and a member
+// whose header records another length are each a missing member.
 bool readLibraryMembers(BoundedReader& reader, const std::string& path, const MemberParser& parse);
-// The report of a library whose file ends inside a member's image.
+// The report of a library whose members do not account for its bytes.
 void reportMissingMember(const std::string& path);
 
 // Writing a library file: through a temporary that replaces `path` only

@@ -42,18 +42,23 @@ std::unique_ptr<BoundedReader> openLibraryFile(const std::string& path) {
   return nullptr;
 }
 
-// Reads the members one after another until no whole header is left. Each
-// member's image is as long as its own layout says (Coff::size), which is
-// where the next header starts. A member measured past the end of the file
-// is a library cut short (or a member whose headers claim bytes it does not
-// hold): taken as the end of the library, it would hide every member behind
-// it, and a library rewritten from what was read would lose them.
+// Reads the members one after another until the file ends. Each member's
+// image is as long as its own layout says, which is where the next header
+// starts. The members must account for every byte of the file: a member
+// measured past its end, bytes left behind the last member (a library cut
+// inside a header), or a header that records another length than its
+// member's, is a library cut short or a member measured wrong. Taken as the
+// end of the library, it would hide every member behind it, and a library
+// rewritten from what was read would lose them.
 bool readLibraryMembers(BoundedReader& reader, const std::string& path, const MemberParser& parse) {
   if (!readMagic(reader, path)) return false;
   uint64_t offset = ARCHIVE_MAGIC_LENGTH;
-  for (;;) {
+  while (offset != reader.length()) {
     MemberHeader header;
-    if (!reader.read(offset, sizeof header, reinterpret_cast<uint8_t*>(&header))) return true;
+    if (!reader.read(offset, sizeof header, reinterpret_cast<uint8_t*>(&header))) {
+      reportMissingMember(path);
+      return false;
+    }
     // The whole header was read, so its member starts within the file; a
     // header that closes the file is followed by a member that cannot be
     // parsed.
@@ -64,12 +69,13 @@ bool readLibraryMembers(BoundedReader& reader, const std::string& path, const Me
       reportMakeError("Could not build member '" + name + "' in library file '" + path + "'. ");
       return false;
     }
-    if (!reader.fits(memberStart, *memberSize)) {
+    if (!reader.fits(memberStart, *memberSize) || header.sizeDisagreesWith(*memberSize)) {
       reportMissingMember(path);
       return false;
     }
     offset = memberStart + *memberSize;
   }
+  return true;
 }
 
 std::unique_ptr<Archive> Archive::make(const std::string& path) {
@@ -81,11 +87,11 @@ std::unique_ptr<Archive> Archive::make(const std::string& path) {
     if (!reader) return nullptr;
     const auto parse = [&archive](BoundedReader& source, const std::string& name,
                                   uint64_t start) -> std::optional<uint64_t> {
-      std::unique_ptr<Coff> member = Coff::make(source, start, name);
+      uint64_t storedLength = 0;
+      std::unique_ptr<Coff> member = Coff::make(source, start, name, storedLength);
       if (!member) return std::nullopt;
-      const uint64_t size = member->size();
       archive->cMembers.push_back(std::move(member));
-      return size;
+      return storedLength;
     };
     if (!readLibraryMembers(*reader, path, parse)) return nullptr;
   }

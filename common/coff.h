@@ -38,6 +38,11 @@ class Coff {
   // The same from any source of outside bytes.
   static std::unique_ptr<Coff> make(BoundedReader& source, uint64_t baseOffset,
                                     const std::string& name);
+  // The same, also measuring the image as it is stored (in the older
+  // layout: without the optional header, with its shorter records), which
+  // is where a library's next member starts.
+  static std::unique_ptr<Coff> make(BoundedReader& source, uint64_t baseOffset,
+                                    const std::string& name, uint64_t& storedLength);
 
   // Checks every cross-reference, reporting each fault; 1 when all hold.
   int verify() const;

@@ -33,15 +33,28 @@ class CoffParser {
     cCoff->cName = name;
   }
 
-  std::unique_ptr<Coff> parse() {
+  // The object, and the length of its image as stored when asked for.
+  std::unique_ptr<Coff> parse(uint64_t* storedLength = nullptr) {
     if (!readFileHeader() || !readOptionalHeader() || !checkSymbolCount() || !readStringTable() ||
         !readSymbolTable() || !readSections() || !checkUdataBytes())
       return nullptr;
+    if (storedLength) *storedLength = lengthAsStored();
     return std::move(cCoff);
   }
 
  private:
-  bool fail(const char* ending) {
+  // The image's blocks in the layout it is stored in, which for the older
+  // layout has no optional header and shorter records; in the current
+  // layout this is the object's Coff::size.
+  uint64_t lengthAsStored() const {
+    uint64_t length = sectionHeaderStart() + uint64_t{SectionHeader::SIZE} * header().f_nscns;
+    for (const auto& [name, data] : cCoff->cRawData)
+      if (!Coff::isUdata(cCoff->cScnHdr.at(name))) length += data.size();
+    length += uint64_t{relocSize()} * cRelocsRead + uint64_t{linenoSize()} * cLinesRead;
+    return length + uint64_t{SymbolEntry::SIZE} * header().f_nsyms + cStringBytesRead;
+  }
+
+  bool fail(const std::string& ending) {
     reportError(MAKE_CONTEXT, "Coff file '", cCoff->cName, ending);
     return false;
   }
@@ -128,6 +141,7 @@ class CoffParser {
     std::vector<uint8_t> text;
     if (!cReader.read(start + 4, length - 4, text)) return fail("' could not read string table.");
     storeStrings(text);
+    cStringBytesRead = static_cast<uint32_t>(cNextFreeOffset);
     return true;
   }
 
@@ -197,12 +211,15 @@ class CoffParser {
     return true;
   }
 
+  // Sections are known by name: a second header of a name would merge into
+  // the first and one section would be lost, so such an object is refused.
   bool readSections() {
     for (uint32_t j = 0; j < header().f_nscns; ++j) {
       SectionHeader section;
       if (!readSectionHeader(j, section)) return false;
       const std::string name = Coff::getName(section, cCoff->cStrTbl);
-      cCoff->cScnHdr[name] = section;
+      if (!cCoff->cScnHdr.emplace(name, section).second)
+        return fail("' has more than one section named '" + name + "'.");
       cCoff->cScnNum[static_cast<int>(j + 1)] = name;
       if (section.s_size == 0) continue;
       if (!readRawData(section, name) || !readLineNumbers(section, name) ||
@@ -212,8 +229,6 @@ class CoffParser {
     return true;
   }
 
-  // Counted on the object as read: a later header of the same name decides
-  // whether a section's bytes are udata.
   bool checkUdataBytes() {
     uint64_t total = 0;
     for (const auto& [name, section] : cCoff->cScnHdr) {
@@ -265,7 +280,7 @@ class CoffParser {
       line.l_fcnndx = functionIndex;
       lines.push_back(line);
     }
-    if (!countFitsAHeader(lines.size())) return fail("' could not read line numbers.");
+    cLinesRead += section.s_nlnno;
     if (lines.empty()) cCoff->cScnLineno.erase(name);
     return true;
   }
@@ -281,13 +296,9 @@ class CoffParser {
       const uint8_t* record = &bytes[size_t{k} * relocSize()];
       relocs.push_back(cOlderLayout ? reloc::decodeOld(record) : reloc::decode(record));
     }
-    if (!countFitsAHeader(relocs.size())) return fail("' could not read relocation info.");
+    cRelocsRead += section.s_nreloc;
     return true;
   }
-
-  // Headers of one name append to one list, which a written header (u16
-  // s_nreloc, s_nlnno) must still be able to count.
-  static bool countFitsAHeader(size_t count) { return count <= UINT16_MAX; }
 
   // The blocks of a well-formed file do not overlap, so all the section data
   // read together (raw data, relocation and line entries) fits in the file.
@@ -304,6 +315,12 @@ class CoffParser {
   int cNextFreeOffset = 4;
   uint64_t cZeroFilledBytes = 0;
   uint64_t cSectionBytes = 0;  // section data read so far
+  // What the stored image holds beyond its headers and raw data: records
+  // as stored (the older layout's function starts among its line entries),
+  // and the string table's strings before inline file names joined them.
+  uint64_t cRelocsRead = 0;
+  uint64_t cLinesRead = 0;
+  uint32_t cStringBytesRead = 4;
 };
 
 }  // namespace
@@ -311,6 +328,11 @@ class CoffParser {
 std::unique_ptr<Coff> Coff::make(BoundedReader& source, uint64_t baseOffset,
                                  const std::string& name) {
   return CoffParser(source, baseOffset, name).parse();
+}
+
+std::unique_ptr<Coff> Coff::make(BoundedReader& source, uint64_t baseOffset,
+                                 const std::string& name, uint64_t& storedLength) {
+  return CoffParser(source, baseOffset, name).parse(&storedLength);
 }
 
 std::unique_ptr<Coff> Coff::make(std::FILE* file, uint64_t baseOffset, const std::string& name) {

@@ -70,3 +70,20 @@ std::string MemberHeader::getName() const {
 uint32_t MemberHeader::getDate() const { return getDecimalField(ar_date); }
 
 uint32_t MemberHeader::getSize() const { return getDecimalField(ar_size); }
+
+// The writer records the decimal length, NUL padded, and a length of more
+// than nine digits used to be cut to its first nine; other writers pad
+// with blanks.
+bool MemberHeader::sizeDisagreesWith(uint64_t length) const {
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  const char* const end = ar_size + SIZE_LENGTH;
+  const char* digits = std::find_if(ar_size, end, [](char c) { return c != ' '; });
+  const char* const digitsEnd = std::find_if_not(digits, end, isDigit);
+  if (digitsEnd == digits ||
+      !std::all_of(digitsEnd, end, [](char c) { return c == ' ' || c == '\0'; }))
+    return false;
+  while (digits + 1 < digitsEnd && *digits == '0') ++digits;
+  const std::string recorded(digits, digitsEnd);
+  const std::string measured = std::to_string(length);
+  return recorded != measured && recorded != measured.substr(0, SIZE_LENGTH - 1);
+}

@@ -38,10 +38,11 @@ std::optional<uint64_t> LibraryImage::addMember(BoundedReader& source, const std
     return cMembers.back().image.size;
   }
   // Another form, or one larger than the bytes at hand: parsed as always.
-  member.object = Coff::make(source, start, name);
+  uint64_t storedLength = 0;
+  member.object = Coff::make(source, start, name, storedLength);
   if (!member.object) return std::nullopt;
   cMembers.push_back(std::move(member));
-  return cMembers.back().object->size();
+  return storedLength;
 }
 
 // A member in the writer's own form among the bytes at hand: its defined

@@ -106,11 +106,16 @@ TEST(ArchiveRead, GarbageMember) {
                 dir.file("test.lib") + "'. \n");
 }
 
+std::string missingMember(const ScratchDir& dir) {
+  return "Error - Library file '" + dir.file("test.lib") + "' has a missing member object file.\n";
+}
+
 TEST(ArchiveRead, TruncatedLibraries) {
   ScratchDir dir;
   Bytes whole =
       libraryBytes({{"a.o", objectImage("a.o", {"a"})}, {"b.o", objectImage("b.o", {"bee"})}});
-  size_t secondImageStart = 8 + 280 + objectImage("a.o", {"a"}).size() + 280;
+  const size_t firstEnd = 8 + 280 + objectImage("a.o", {"a"}).size();
+  const size_t secondImageStart = firstEnd + 280;
   // Cut anywhere inside the second image: that member cannot be built.
   for (size_t cut :
        {secondImageStart + 1, secondImageStart + 19, secondImageStart + 40, whole.size() - 1}) {
@@ -122,10 +127,17 @@ TEST(ArchiveRead, TruncatedLibraries) {
               std::string::npos)
         << cut;
   }
-  // Cut inside the second header: one member, no message.
+  // Cut anywhere inside the second header, as an interrupted copy leaves
+  // it: a member is missing.
+  for (size_t cut = firstEnd + 1; cut < secondImageStart; ++cut) {
+    CapturedOutput captured;
+    EXPECT_FALSE(readBytes(dir, Bytes(whole.begin(), whole.begin() + static_cast<long>(cut))))
+        << cut;
+    EXPECT_EQ(captured.errors(), missingMember(dir)) << cut;
+  }
+  // Cut between the members: a library of the first.
   CapturedOutput captured;
-  Bytes library(whole.begin(), whole.begin() + static_cast<long>(secondImageStart - 1));
-  auto archive = readBytes(dir, library);
+  auto archive = readBytes(dir, Bytes(whole.begin(), whole.begin() + static_cast<long>(firstEnd)));
   ASSERT_TRUE(archive);
   EXPECT_EQ(memberNames(*archive), std::vector<std::string>{"a.o"});
   EXPECT_EQ(captured.errors(), "");
@@ -138,10 +150,8 @@ TEST(ArchiveRead, TrailingBytesAfterTheLastMember) {
     CapturedOutput captured;
     Bytes trailing = library;
     trailing.insert(trailing.end(), extra, 0x20);
-    auto archive = readBytes(dir, trailing);
-    ASSERT_TRUE(archive) << extra;
-    EXPECT_EQ(memberNames(*archive), std::vector<std::string>{"a.o"});
-    EXPECT_EQ(captured.errors(), "") << extra;
+    EXPECT_FALSE(readBytes(dir, trailing)) << extra;
+    EXPECT_EQ(captured.errors(), missingMember(dir)) << extra;
   }
   // A whole header's worth of bytes is taken for a header.
   CapturedOutput captured;
@@ -153,31 +163,39 @@ TEST(ArchiveRead, TrailingBytesAfterTheLastMember) {
             std::string::npos);
 }
 
+// The size field of the member at `headerStart` blanked: it holds no
+// number, so only the member's own layout measures it.
+void blankSizeField(Bytes& library, size_t headerStart) {
+  std::fill_n(library.begin() + static_cast<long>(headerStart + 268), 10, ' ');
+}
+
 // A member measured longer than the bytes left (its code claims 4 KiB of
 // zeros that the image does not hold) is a missing member wherever it
 // stands: taken as the end of the library, it would hide every member
-// behind it. Measured to end exactly at the end of the file, it is whole.
+// behind it. Measured to end exactly at the end of the file, with a header
+// that records that length, it is whole.
 TEST(ArchiveRead, MemberMeasuredPastTheEndOfTheFile) {
   ScratchDir dir;
   Bytes damaged = objectImage("bad.o", {"bad"});
   qortest::claimZeroFilledBytes(damaged, 0, 4096);
-  const std::string missing =
-      "Error - Library file '" + dir.file("test.lib") + "' has a missing member object file.\n";
   for (size_t position = 0; position < 3; ++position) {
     std::vector<std::pair<std::string, Bytes>> members = {{"a.o", objectImage("a.o", {"a"})},
                                                           {"b.o", objectImage("b.o", {"b"})}};
     members.insert(members.begin() + static_cast<long>(position), {"bad.o", damaged});
     CapturedOutput captured;
     EXPECT_FALSE(readBytes(dir, libraryBytes(members))) << position;
-    EXPECT_EQ(captured.errors(), missing) << position;
+    EXPECT_EQ(captured.errors(), missingMember(dir)) << position;
   }
   const size_t measured = 4096 - 4 + damaged.size();
   Bytes library = libraryBytes({{"a.o", objectImage("a.o", {"a"})}, {"bad.o", damaged}});
+  const size_t badHeader = library.size() - damaged.size() - 280;
+  const Bytes recorded = headerBytes("bad.o", 0, static_cast<uint32_t>(measured));
+  std::copy(recorded.begin(), recorded.end(), library.begin() + static_cast<long>(badHeader));
   library.resize(library.size() - damaged.size() + measured - 1, 0);
   {
     CapturedOutput captured;
     EXPECT_FALSE(readBytes(dir, library));
-    EXPECT_EQ(captured.errors(), missing);
+    EXPECT_EQ(captured.errors(), missingMember(dir));
   }
   library.push_back(0);
   CapturedOutput captured;
@@ -198,20 +216,33 @@ TEST(ArchiveRead, MagicAloneIsAnEmptyLibrary) {
   EXPECT_EQ(captured.errors(), "");
 }
 
-TEST(ArchiveRead, HeaderSizeFieldIsNotTrusted) {
-  // The next header is found from the member's own layout, whatever the
-  // size field claims.
+// The next header is found from the member's own layout; a size field
+// that holds a number must record that length, one that holds none is not
+// read.
+TEST(ArchiveRead, HeaderSizeFieldMustRecordTheMeasuredLength) {
   ScratchDir dir;
-  Bytes first = objectImage("a.o", {"a"});
-  Bytes library = magicBytes();
-  append(library, headerBytes("a.o", 0, 4000000000u));
-  append(library, first);
-  append(library, headerBytes("b.o", 0, 1));
-  append(library, objectImage("b.o", {"b"}));
-  CapturedOutput captured;
-  auto archive = readBytes(dir, library);
-  ASSERT_TRUE(archive);
-  EXPECT_EQ(memberNames(*archive), (std::vector<std::string>{"a.o", "b.o"}));
+  const Bytes first = objectImage("a.o", {"a"});
+  for (const uint32_t size :
+       {uint32_t(first.size()) + 1, uint32_t(first.size()) - 1, 4000000000u, 0u}) {
+    Bytes library = magicBytes();
+    append(library, headerBytes("a.o", 0, size));
+    append(library, first);
+    append(library, headerBytes("b.o", 0, 1));
+    append(library, objectImage("b.o", {"b"}));
+    {
+      CapturedOutput captured;
+      EXPECT_FALSE(readBytes(dir, library)) << size;
+      EXPECT_EQ(captured.errors(), missingMember(dir)) << size;
+    }
+    // Without numbers in the fields, the same library reads whole.
+    blankSizeField(library, 8);
+    blankSizeField(library, 8 + 280 + first.size());
+    CapturedOutput captured;
+    auto archive = readBytes(dir, library);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(memberNames(*archive), (std::vector<std::string>{"a.o", "b.o"}));
+    EXPECT_EQ(captured.errors(), "");
+  }
 }
 
 TEST(ArchiveWrite, CannotOpen) {

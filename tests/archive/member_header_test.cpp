@@ -122,3 +122,34 @@ TEST(MemberHeader, SizeFieldLimit) {
     EXPECT_EQ(errors.str(), c.message) << c.size;
   }
 }
+
+// The size field is held against the member's measured length only where
+// it holds a decimal number: as this writer writes it, blank padded as
+// other writers pad it, or cut to nine digits as this writer once cut a
+// longer length. Anything else is not read.
+TEST(MemberHeader, SizeFieldAgainstTheMeasuredLength) {
+  struct Case {
+    std::string field;  // the 10 bytes, NUL padded
+    uint64_t length;
+    bool disagrees;
+  };
+  const Case cases[] = {
+      {"1234", 1234, false},
+      {"1234", 1235, true},
+      {"1234      ", 1234, false},
+      {"  01234", 1234, false},
+      {"", 5, false},
+      {"12x", 5, false},
+      {"12 3", 5, false},
+      {"-12", 5, false},
+      {"123456789", 1234567890, false},
+      {"123456788", 1234567891, true},
+      {"1234567890", 1234567890, false},
+  };
+  for (const Case& c : cases) {
+    MemberHeader header = filledHeader("m", 0, 0);
+    std::memset(header.ar_size, 0, sizeof header.ar_size);
+    std::memcpy(header.ar_size, c.field.data(), c.field.size());
+    EXPECT_EQ(header.sizeDisagreesWith(c.length), c.disagrees) << c.field << " " << c.length;
+  }
+}

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
+#include "archive.h"
 #include "coff_test_support.h"
+#include "object_builder.h"
+#include "process_runner.h"
 
 using cofftest::MessageCapture;
 using cofftest::readImage;
@@ -175,6 +178,34 @@ TEST(CoffOlderLayout, TruncatedOlderRecordsNameTheirBlock) {
   EXPECT_EQ(messages.text(),
             "Error - Coff file 't.o' missing optional file header.\n"
             "Error - Coff file 't.o' could not read line numbers.\n");
+}
+
+// A library member in the older layout is measured as it is stored, so
+// that the member behind it is found and the last one ends the file.
+TEST(CoffOlderLayout, LibraryMembersAreMeasuredAsStored) {
+  const std::vector<uint8_t> current = qortest::ObjectBuilder("b.o").code(".b").bytes({1}).image();
+  for (const uint16_t optionalLength : {0, 28}) {
+    for (const bool olderFirst : {true, false}) {
+      const std::vector<uint8_t> older = olderImage(optionalLength);
+      std::vector<uint8_t> library(ARCHIVE_MAGIC, ARCHIVE_MAGIC + ARCHIVE_MAGIC_LENGTH);
+      for (const auto* image :
+           olderFirst ? std::vector{&older, &current} : std::vector{&current, &older}) {
+        const MemberHeader header = MemberHeader::asWritten(image == &older ? "t.o" : "b.o", 0,
+                                                            static_cast<uint32_t>(image->size()));
+        const auto* bytes = reinterpret_cast<const uint8_t*>(&header);
+        library.insert(library.end(), bytes, bytes + sizeof header);
+        library.insert(library.end(), image->begin(), image->end());
+      }
+      qortest::ScratchDir dir;
+      ASSERT_TRUE(qortest::writeFileBytes(dir.file("o.lib"), library));
+      MessageCapture messages;
+      const std::unique_ptr<Archive> archive = Archive::make(dir.file("o.lib"));
+      ASSERT_TRUE(archive) << optionalLength << olderFirst << messages.text();
+      ASSERT_EQ(archive->cMembers.size(), 2u);
+      expectConverted(*archive->cMembers[olderFirst ? 0 : 1]);
+      EXPECT_EQ(messages.text(), "Error - Coff file 't.o' missing optional file header.\n");
+    }
+  }
 }
 
 }  // namespace

@@ -75,9 +75,12 @@ std::vector<Member> mixedMembers() {
   Bytes udata =
       ObjectBuilder("bss.o").timeStamp(300).udata(".bss", 4).global("bss_item", 0, 1).image();
   writeLe32(&udata[36 + 20], 36 + SectionHeader::SIZE);
-  // The older layout: announced when read, written in the current one.
+  // The older layout (no optional header): announced when read, written in
+  // the current one.
   Bytes older = ObjectBuilder("old.o").timeStamp(400).global("old_entry", 0, N_ABS).image();
+  older.erase(older.begin() + FileHeader::SIZE, older.begin() + 36);
   older[16] = 0;
+  writeLe32(&older[8], readLe32(&older[8]) - OptionalHeader::SIZE);
   const Bytes twin = withFunction("plain.o", 500, 0);  // plain.o_fn once more
   return {{"plain.o", canonical, ""},
           {"pointer.o", misPointed, ""},

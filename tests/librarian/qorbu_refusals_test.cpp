@@ -49,6 +49,9 @@ struct Road {
 std::ostream& operator<<(std::ostream& out, const Road& road) { return out << road.name; }
 
 const char* const kMissing = "Library file 'six.lib' has a missing member object file.";
+const char* const kMissingInto = "Library file 'into.lib' has a missing member object file.";
+const char* const kMissingCut = "Library file 'cut.lib' has a missing member object file.";
+const char* const kTwoSections = "Coff file 'dup.o' has more than one section named '.c'.";
 const char* const kTooLong =
     "Member name '<long>' is longer than the 255 characters a library can hold.";
 
@@ -62,6 +65,15 @@ const std::vector<Road>& roads() {
       {"ReplaceInDamaged", {"/r", "six.lib", "good1.o"}, kMissing},
       {"ExtractAllFromDamaged", {"/x", "six.lib"}, kMissing},
       {"ExtractOneFromDamaged", {"/x", "six.lib", "good1.o"}, kMissing},
+      // into.lib: aa.o, measured 1 byte into the image of bb.o, and bb.o;
+      // the 279 bytes behind aa.o's measure are no member.
+      {"ListMeasuredIntoTheNext", {"/t", "into.lib"}, kMissingInto},
+      {"DeleteMeasuredIntoTheNext", {"/d", "into.lib", "aa.o"}, kMissingInto},
+      {"ReplaceInMeasuredIntoTheNext", {"/r", "into.lib", "good1.o"}, kMissingInto},
+      // cut.lib: good1.o and good2.o, cut inside good2.o's header.
+      {"ExtractAllCutInsideAHeader", {"/x", "cut.lib"}, kMissingCut},
+      // dup.o: two sections named ".c".
+      {"CreateWithTwoSectionsOfOneName", {"/c", "new.lib", "dup.o"}, kTwoSections},
       {"CreateNewWithLongName", {"/c", "new.lib", "good1.o", "<long>"}, kTooLong},
       {"CreateOverExistingWithLongName", {"/c", "keep.lib", "<long>"}, kTooLong},
       {"ReplaceWithLongName", {"/r", "keep.lib", "good1.o", "<long>"}, kTooLong},
@@ -97,9 +109,23 @@ class Refusals : public QorbuRun, public ::testing::WithParamInterface<Road> {
       six += libraryMember("bad.o", 1000, bad);
     }
     qortest::writeFile(file("six.lib"), six);
-    qortest::writeFile(file("self.lib"),
-                       libraryMagic() +
-                           libraryMember("self.lib", 1007, member("self.lib", 7).image()));
+    const std::vector<uint8_t> bb = member("bb.o", 2).image();
+    std::vector<uint8_t> aa = member("aa.o", 1).image();
+    // Its 4 code bytes stay, unread, in the image.
+    qortest::claimZeroFilledBytes(aa, 0, static_cast<uint32_t>(bb.size() + 4 + 1));
+    qortest::writeFile(file("into.lib"), libraryMagic() + libraryMember("aa.o", 1001, aa) +
+                                             libraryMember("bb.o", 1002, bb));
+    const std::string two = libraryMagic() +
+                            libraryMember("good1.o", 1001, member("good1.o", 1).image()) +
+                            libraryMember("good2.o", 1002, member("good2.o", 2).image());
+    qortest::writeFile(file("cut.lib"),
+                       two.substr(0, two.size() - member("good2.o", 2).image().size() - 100));
+    std::vector<uint8_t> dup = ObjectBuilder("dup.o").code(".c").bytes({1}).code(".d").image();
+    dup[FileHeader::SIZE + OptionalHeader::SIZE + SectionHeader::SIZE + 1] = 'c';
+    qortest::writeFileBytes(file("dup.o"), dup);
+    qortest::writeFile(
+        file("self.lib"),
+        libraryMagic() + libraryMember("self.lib", 1007, member("self.lib", 7).image()));
     put(member("good1.o", 1), "good1.o");
     cLong = nameOfLength(cDir.path(), 256);
     put(member(cLong, 9), cLong);

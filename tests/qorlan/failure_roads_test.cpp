@@ -1,5 +1,6 @@
 // Every road on which the linker refuses its input: the message, the exit
-// code, and that no output object is left behind.
+// code, and that no file is written or changed (no output object is left
+// behind).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "archive.h"
+#include "folder_snapshot.h"
 #include "parser.h"
 #include "qorlan_fixture.h"
 #include "reloctypes.h"
@@ -60,6 +62,19 @@ void putRelocation(const Workspace& work, uint32_t vaddr, uint32_t symndx, uint1
 }
 
 const std::vector<std::string> kPlainArguments = {"link.lkr", "main.o", "util.o"};
+
+// The plain link's main.o and cut.lib, of the member that the link needs
+// and one more; answers the library's bytes.
+std::vector<uint8_t> putLibraryOfTwo(const Workspace& work) {
+  putPlainLink(work);
+  ObjectBuilder spare = objectFor(kVesk, "spare.o");
+  spare.code("sparecode").bytes({0x08, 0x00}).global("spare", 0, 1);
+  work.putLibrary("cut.lib", {helper(), spare});
+  return qortest::readFileBytes(work.file("cut.lib"));
+}
+size_t secondMemberHeader() {
+  return ARCHIVE_MAGIC_LENGTH + MemberHeader::SIZE + helper().image().size();
+}
 
 struct FailureRoad {
   std::string name;
@@ -227,20 +242,31 @@ const std::vector<FailureRoad>& failureRoads() {
        "File './bad.lib' is not a valid library file."},
       {"LibraryMemberPastTheEndOfTheFile",
        [](const Workspace& work) {
-         putPlainLink(work);
-         ObjectBuilder spare = objectFor(kVesk, "spare.o");
-         spare.code("sparecode").bytes({0x08, 0x00}).global("spare", 0, 1);
-         work.putLibrary("cut.lib", {helper(), spare});
-         // The link needs only the first member; the second claims 4 KiB
-         // more than the file holds.
-         std::vector<uint8_t> bytes = qortest::readFileBytes(work.file("cut.lib"));
-         const size_t second =
-             ARCHIVE_MAGIC_LENGTH + 2 * MemberHeader::SIZE + helper().image().size();
-         qortest::claimZeroFilledBytes(bytes, second, 4096);
+         // The second member claims 4 KiB more than the file holds.
+         std::vector<uint8_t> bytes = putLibraryOfTwo(work);
+         qortest::claimZeroFilledBytes(bytes, secondMemberHeader() + MemberHeader::SIZE, 4096);
          qortest::writeFileBytes(work.file("cut.lib"), bytes);
        },
        {"-l", ".", "link.lkr", "main.o", "cut.lib"},
        "Library file './cut.lib' has a missing member object file."},
+      {"LibraryCutInsideAHeader",
+       [](const Workspace& work) {
+         std::vector<uint8_t> bytes = putLibraryOfTwo(work);
+         bytes.resize(secondMemberHeader() + 100);
+         qortest::writeFileBytes(work.file("cut.lib"), bytes);
+       },
+       {"-l", ".", "link.lkr", "main.o", "cut.lib"},
+       "Library file './cut.lib' has a missing member object file."},
+      {"ObjectWithTwoSectionsOfOneName",
+       [](const Workspace& work) {
+         ObjectBuilder util = helper();
+         util.code("utilcod2").bytes({0x08, 0x00});
+         std::vector<uint8_t> bytes = util.image();
+         bytes[FileHeader::SIZE + OptionalHeader::SIZE + SectionHeader::SIZE + 7] = 'e';
+         putPlainLink(work);
+         qortest::writeFileBytes(work.file("util.o"), bytes);
+       },
+       kPlainArguments, "Coff file './util.o' has more than one section named 'utilcode'."},
       {"InputSectionNamedLikeAFill",
        [](const Workspace& work) {
          ObjectBuilder util = helper();
@@ -440,10 +466,11 @@ class FailureRoadTest : public QorlanRun, public ::testing::WithParamInterface<F
 TEST_P(FailureRoadTest, ReportsAndEnds) {
   const FailureRoad& road = GetParam();
   road.prepare(cWork);
+  const auto before = qortest::folderSnapshot(cWork.path());
   const ProcessResult result = qorlan(road.arguments);
   EXPECT_EQ(result.exitCode, road.exitCode);
   EXPECT_EQ(result.output, banner() + error(road.message) + summary(1));
-  EXPECT_FALSE(cWork.exists("a.out"));
+  EXPECT_EQ(qortest::folderSnapshot(cWork.path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, FailureRoadTest, ::testing::ValuesIn(failureRoads()),

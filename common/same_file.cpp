@@ -55,3 +55,14 @@ std::string outputOverInputText(const std::string& output, const std::string& in
 std::string outputOverOutputText(const std::string& output, const std::string& other) {
   return "the output file '" + output + "' is the same file as '" + other + "'.";
 }
+
+std::string sameFileRefusal(const std::vector<std::string>& outputs,
+                            const std::vector<std::string>& inputs) {
+  for (const std::string& output : outputs)
+    if (const std::string* input = sameFileAmong(output, inputs))
+      return outputOverInputText(output, *input);
+  for (size_t i = 0; i < outputs.size(); ++i)
+    for (size_t j = i + 1; j < outputs.size(); ++j)
+      if (isSameFile(outputs[i], outputs[j])) return outputOverOutputText(outputs[i], outputs[j]);
+  return std::string();
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The file a name stands for, as an open finds it: each link is followed (a
 // relative one from the link's own folder), also when the file it points at
@@ -31,3 +32,9 @@ std::string outputOverInputText(const std::string& output, const std::string& in
 // The refusal of two outputs of one run that are one file, so that neither
 // would be written over the other: "the output file 'A' is the same file as 'B'."
 std::string outputOverOutputText(const std::string& output, const std::string& other);
+
+// The refusal of the first of `outputs` that is one file with one of
+// `inputs` (empty names passed over) or, after those, of two outputs that
+// are one file; empty when each output is a file of its own.
+std::string sameFileRefusal(const std::vector<std::string>& outputs,
+                            const std::vector<std::string>& inputs);

@@ -70,17 +70,10 @@ int Coff2Cod::checkOutputNames(const Coff& coff, int noListing) const {
     }
   }
   outputs.push_back(codFileName());
-  for (const std::string& output : outputs) {
-    if (const std::string* input = sameFileAmong(output, inputs)) {
-      reportError("Coff2Cod::convert()", outputOverInputText(output, *input));
-      return 0;
-    }
-  }
-  if (outputs.size() == 2 && isSameFile(outputs[0], outputs[1])) {
-    reportError("Coff2Cod::convert()", outputOverOutputText(outputs[0], outputs[1]));
-    return 0;
-  }
-  return 1;
+  const std::string refusal = sameFileRefusal(outputs, inputs);
+  if (refusal.empty()) return 1;
+  reportError("Coff2Cod::convert()", refusal);
+  return 0;
 }
 
 int Coff2Cod::writeFiles() { return write(cOutputs, codFileName()) && cOutputs.commitAll(); }

@@ -41,19 +41,12 @@ int reportWriteFailure(const std::string& name) {
 // hex file written over the other (the split layout's two names may be links
 // to one file): 1 when every output is a file of its own.
 int outputsStandAlone(const std::vector<HexFileText>& files, const std::string& input) {
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (!input.empty() && isSameFile(files[i].name, input)) {
-      reportError("Hex::write()", outputOverInputText(files[i].name, input));
-      return 0;
-    }
-    for (size_t j = i + 1; j < files.size(); ++j) {
-      if (isSameFile(files[i].name, files[j].name)) {
-        reportError("Hex::write()", outputOverOutputText(files[i].name, files[j].name));
-        return 0;
-      }
-    }
-  }
-  return 1;
+  std::vector<std::string> names;
+  for (const HexFileText& file : files) names.push_back(file.name);
+  const std::string refusal = sameFileRefusal(names, {input});
+  if (refusal.empty()) return 1;
+  reportError("Hex::write()", refusal);
+  return 0;
 }
 
 }  // namespace

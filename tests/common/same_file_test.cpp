@@ -52,6 +52,12 @@ TEST(SameFile, ByIdentityOrByResolvedPath) {
             "the output file 'a.o' is the same file as the input './a.o'.");
   EXPECT_EQ(outputOverOutputText("x.hxl", "x.hxh"),
             "the output file 'x.hxl' is the same file as 'x.hxh'.");
+  // An output over an input is named before two outputs of one file.
+  EXPECT_EQ(sameFileRefusal({"x.hxl", "./x.hxl", "b.o"}, {"", "./b.o"}),
+            "the output file 'b.o' is the same file as the input './b.o'.");
+  EXPECT_EQ(sameFileRefusal({"x.hxl", "./x.hxl"}, {"b.o"}),
+            "the output file 'x.hxl' is the same file as './x.hxl'.");
+  EXPECT_EQ(sameFileRefusal({"x.hxl", "x.hxh"}, {"b.o"}), "");
 }
 
 // Outputs replace their old files only together: a set that ends without

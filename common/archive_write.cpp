@@ -65,7 +65,7 @@ int writeLibraryFile(const std::string& path, const MemberWriter& putMembers,
   }
   // Unbuffered, so that the sink's blocks go to the file as they are and
   // each write tells exactly how many bytes the file took.
-  std::setvbuf(output.file(), nullptr, _IONBF, 0);
+  output.writeUnbuffered();
   BlockSink blocks(output.file());
   // The block sink takes every record, so an incomplete image is the
   // members' own failure, which they have reported: nothing replaces the

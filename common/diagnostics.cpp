@@ -2,10 +2,14 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 
 namespace {
 DiagnosticState state;
-}
+std::function<void()> beforeFatalExit;
+}  // namespace
+
+void setBeforeFatalExit(std::function<void()> step) { beforeFatalExit = std::move(step); }
 
 void reportMessage(uint8_t severity, const std::string& context, const std::string& message,
                    int fatal) {
@@ -22,7 +26,10 @@ void reportMessage(uint8_t severity, const std::string& context, const std::stri
     if (state.showContext) std::cerr << " - " << context;
     std::cerr << std::endl;
   }
-  if (fatal) exitWithSummary(255);
+  if (!fatal) return;
+  // Taken first: a fatal report from within the step ends the run at once.
+  if (const std::function<void()> step = std::exchange(beforeFatalExit, nullptr)) step();
+  exitWithSummary(255);
 }
 
 void exitWithSummary(int code) {

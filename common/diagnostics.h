@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -21,6 +22,10 @@ struct DiagnosticState {
 // followed by the message. A fatal report ends the program with code 255.
 void reportMessage(uint8_t severity, const std::string& context, const std::string& message,
                    int fatal);
+
+// A step that a fatal report runs before it ends the program (once; none
+// clears it): what a run owes the user even when it fails on the spot.
+void setBeforeFatalExit(std::function<void()> step);
 
 // Prints the two summary lines and an empty line (unless quiet), then ends
 // the process. A requested 0 becomes 1 when an error was reported, so a run

@@ -16,14 +16,25 @@ class OutputSet {
   // ends. `reportCommitFailure` names the failure of its final move the way
   // its writer names a failed open.
   ReplacementFile& add(std::function<void()> reportCommitFailure);
-  // Moves every output over its target, in the order added. At the first
-  // that fails (reported) the rest are discarded: 0.
+  // Lands every output: first each is made ready (closed, and one written
+  // in place sure of its room), then the streams are written, then the
+  // files move over their targets, in the order added, as one step that a
+  // signal cannot split. At the first that fails (reported) the rest are
+  // discarded: 0.
   int commitAll();
+
+  // Runs after each output lands, so that a test can send a signal
+  // between two of them.
+  void afterEachLanding(std::function<void()> step) { cAfterEachLanding = std::move(step); }
 
  private:
   struct Output {
     ReplacementFile file;
     std::function<void()> reportCommitFailure;
   };
+  int landOne(Output& output);
+  int fail(Output& output);
+
+  std::function<void()> cAfterEachLanding;
   std::deque<Output> cOutputs;  // a deque: the files never move
 };

@@ -4,14 +4,11 @@
 #include <system_error>
 #include <utility>
 
-#include "file_info.h"
 #include "same_file.h"
 #include "temporary_file.h"
 
-#ifndef _WIN32
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -39,24 +36,18 @@ bool mayReplace(const std::string& name) {
   return true;
 }
 
-// A device or a pipe is written where it stands, as a plain open would: a
-// replacement would put an ordinary file in its place.
-bool isSpecialFile(const std::string& name) {
-  std::error_code error;
-  const fs::file_status status = fs::status(name, error);
-  return fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
-}
-
-// A writer end of the pipe, opened without waiting: it exists only while a
-// reader is there, and holding it keeps that reader from seeing the end
-// before the real write starts. -1 when nobody reads the pipe.
-int holdPipeWithReader(const std::string& name) {
-#ifdef _WIN32
-  (void)name;
+// The program's own standard output (1) or error (2) when `status` is
+// that file; -1 otherwise. Written through its descriptor, such an output
+// follows what the program printed, and nothing replaces the file the
+// shell opened for it.
+int standardStreamOf(const struct stat& status) {
+  for (const int descriptor : {1, 2}) {
+    struct stat standard {};
+    if (::fstat(descriptor, &standard) == 0 && standard.st_dev == status.st_dev &&
+        standard.st_ino == status.st_ino)
+      return descriptor;
+  }
   return -1;
-#else
-  return ::open(name.c_str(), O_WRONLY | O_NONBLOCK);
-#endif
 }
 
 // A file rewritten in place keeps its permissions; so does its replacement.
@@ -72,8 +63,7 @@ ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
     : cTarget(std::move(other.cTarget)),
       cTempName(std::exchange(other.cTempName, std::string())),
       cFile(std::exchange(other.cFile, nullptr)),
-      cDirect(std::exchange(other.cDirect, false)),
-      cPipeHold(std::exchange(other.cPipeHold, -1)),
+      cDirect(std::move(other.cDirect)),
       cKeepWhole(other.cKeepWhole) {}
 
 ReplacementFile::~ReplacementFile() { discard(); }
@@ -82,24 +72,39 @@ int ReplacementFile::open(const std::string& name, bool textMode,
                           const std::function<bool()>& beforeWritingInPlace) {
   discard();
   cTarget = fileBehind(name);
+  // A pipe, a device, or the file behind the program's own output: written
+  // where it stands, as a plain open would, found by the name itself (a
+  // link that the system makes up, such as a descriptor's, is no path).
+  struct stat status {};
+  if (::stat(name.c_str(), &status) == 0) {
+    const int standard = standardStreamOf(status);
+    if (standard >= 0)
+      return writeDirectly(beforeWritingInPlace,
+                           [&] { return cDirect.useStandardStream(standard); });
+    if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+      return writeDirectly(beforeWritingInPlace, [&] { return cDirect.openStream(name); });
+  }
   if (!mayReplace(cTarget)) return 0;
-  if (isPipe(cTarget)) {
-    cPipeHold = holdPipeWithReader(cTarget);
-    if (cPipeHold < 0) return 0;
-  }
-  if (!isSpecialFile(cTarget)) {
-    Temporary temporary = createTemporaryBeside(cTarget, textMode);
-    cFile = temporary.file;
-    cTempName = std::move(temporary.name);
-    if (cFile != nullptr) return 1;
-    // A folder that refuses new files is the one reason to write in place:
-    // after any other failure the old file is not put at risk.
-    if (cKeepWhole || !folderTakesNoNewFile(temporary.failure)) return 0;
-  }
+  Temporary temporary = createTemporaryBeside(cTarget, textMode);
+  cFile = temporary.file;
+  cTempName = std::move(temporary.name);
+  if (cFile != nullptr) return 1;
+  // A folder that refuses new files is the one reason to write in place:
+  // after any other failure the old file is not put at risk.
+  if (cKeepWhole || !folderTakesNoNewFile(temporary.failure)) return 0;
+  return writeDirectly(beforeWritingInPlace, [&] { return cDirect.openInPlace(cTarget); });
+}
+
+int ReplacementFile::writeDirectly(const std::function<bool()>& beforeWritingInPlace,
+                                   const std::function<int()>& openTarget) {
   if (beforeWritingInPlace && !beforeWritingInPlace()) return 0;
-  cFile = std::fopen(cTarget.c_str(), textMode ? "w" : "wb");
-  cDirect = cFile != nullptr;
-  return cDirect ? 1 : 0;
+  if (!openTarget()) return 0;
+  cFile = cDirect.file();
+  return 1;
+}
+
+void ReplacementFile::writeUnbuffered() {
+  if (cFile != nullptr && !cDirect.isOpen()) std::setvbuf(cFile, nullptr, _IONBF, 0);
 }
 
 int ReplacementFile::writeText(const std::string& text) {
@@ -107,41 +112,35 @@ int ReplacementFile::writeText(const std::string& text) {
   return std::fwrite(text.data(), 1, text.size(), cFile) == text.size() ? 1 : 0;
 }
 
-int ReplacementFile::closeFile() {
-  if (cFile == nullptr) return 1;
-  const bool closed = std::fclose(cFile) == 0;
-  cFile = nullptr;
-  return closed ? 1 : 0;
-}
-
-void ReplacementFile::releasePipe() {
-#ifndef _WIN32
-  if (cPipeHold >= 0) ::close(cPipeHold);
-#endif
-  cPipeHold = -1;
-}
-
-int ReplacementFile::commit() {
-  const bool closed = closeFile() != 0;
-  releasePipe();
-  if (!closed) {
+int ReplacementFile::prepare() {
+  if (cDirect.isOpen()) {
+    cFile = nullptr;
+    if (cDirect.prepare()) return 1;
     discard();
     return 0;
   }
-  if (cDirect) {
-    cDirect = false;
-    return 1;
-  }
+  if (cFile == nullptr) return 0;
+  const bool closed = std::fclose(cFile) == 0;
+  cFile = nullptr;
+  if (closed) return 1;
+  discard();
+  return 0;
+}
+
+int ReplacementFile::land() {
+  if (cDirect.isOpen()) return cDirect.land();
   if (cTempName.empty()) return 0;
   keepPermissions(cTarget, cTempName);
   const std::string temporary = std::exchange(cTempName, std::string());
   return moveTemporaryOver(temporary, cTarget);
 }
 
+int ReplacementFile::commit() { return prepare() && land() ? 1 : 0; }
+
 void ReplacementFile::discard() {
-  closeFile();
-  releasePipe();
+  if (!cDirect.isOpen() && cFile != nullptr) std::fclose(cFile);
+  cFile = nullptr;
+  cDirect.discard();
   discardTemporary(cTempName);
   cTempName.clear();
-  cDirect = false;
 }

@@ -4,12 +4,16 @@
 // like a plain open for writing: a name that such an open would refuse is
 // refused, a link is written through (the link stays, and a link to a file
 // not there yet creates that file), and the replaced file keeps its
-// permissions.
+// permissions. A file that is written where it stands instead (a pipe, a
+// device, the program's own output, or a file whose folder takes no new
+// file) gets its whole new content at once when the write is committed.
 #pragma once
 
 #include <cstdio>
 #include <functional>
 #include <string>
+
+#include "direct_output.h"
 
 class ReplacementFile {
  public:
@@ -26,22 +30,30 @@ class ReplacementFile {
 
   // Opens for writing (in binary form or, for `textMode`, with the host's
   // line ends) a fresh temporary beside the file that `name` stands for or,
-  // when that file is a device or a pipe or its folder takes no new file (a
-  // folder we may not add to, holding a target we may write), that file
-  // itself. Any other failure to make the temporary opens nothing (answers
-  // 0), as do a directory, an existing file that may not be written, a
+  // when that file is a device, a pipe, the program's own standard output or
+  // error, or a file whose folder takes no new file (a folder we may not add
+  // to, holding a target we may write), that file itself. Any other failure to make the temporary
+  // opens nothing (answers 0), as do a directory, an existing file that may not be written, a
   // missing file whose folder is missing too, a loop of links, and a pipe
   // that nobody reads (writing into it would wait for ever). Before the
   // target itself is opened, `beforeWritingInPlace` (when given) runs, while
   // the old content is still there: a caller that reads from the file it
-  // replaces takes what it needs; its false opens nothing.
+  // replaces takes what it needs; its false opens nothing. A file written
+  // where it stands is not changed before the commit either.
   int open(const std::string& name, bool textMode = false,
            const std::function<bool()>& beforeWritingInPlace = nullptr);
 
   // The file to write through; never opened again by name.
   std::FILE* file() const { return cFile; }
   // The name written: the temporary, or the target itself.
-  const std::string& writeName() const { return cDirect ? cTarget : cTempName; }
+  const std::string& writeName() const { return cDirect.isOpen() ? cTarget : cTempName; }
+  // Written into a pipe, a device or a standard stream: what it takes
+  // cannot be taken back, and writing may wait for its reader.
+  bool streams() const { return cDirect.streams(); }
+  // Hands every write to the file at once, so that each tells how many
+  // bytes the file took. A content gathered in memory stays buffered: its
+  // writes fail only for want of memory.
+  void writeUnbuffered();
   // Writes the whole text to the file that `open` opened: 1 on success.
   int writeText(const std::string& text);
 
@@ -49,17 +61,23 @@ class ReplacementFile {
   // temporary over the target with the target's permissions. 1 when the
   // target now holds the new content; 0 leaves the old file as it was.
   int commit();
+  // The two steps of a commit, for outputs that land together. `prepare`
+  // closes the file and, for a file written in place, makes sure the whole
+  // new content has room (the file size limit, space on the disk) without
+  // changing a byte of the old one; after its 0 the write is abandoned.
+  // `land` puts the new content in place.
+  int prepare();
+  int land();
   // Abandons the write: the temporary is closed and removed.
   void discard();
 
  private:
-  int closeFile();
-  void releasePipe();
+  int writeDirectly(const std::function<bool()>& beforeWritingInPlace,
+                    const std::function<int()>& openTarget);
 
   std::string cTarget;    // the file behind the name (a link is followed)
   std::string cTempName;  // empty when writing the target directly
   std::FILE* cFile = nullptr;
-  bool cDirect = false;
-  int cPipeHold = -1;  // a writer end held open while a pipe is written
+  DirectOutput cDirect;  // open when the target is written where it stands
   bool cKeepWhole = false;
 };

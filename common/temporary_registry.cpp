@@ -20,7 +20,9 @@ static_assert(std::atomic<char*>::is_always_lock_free);
 std::atomic<char*> gSlots[kSlots];
 
 #ifndef _WIN32
-constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals that end a run by default and that the user, the shell or a
+// reader that went away sends: a broken pipe and quit end it like the rest.
+constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
 sigset_t terminationSignals() {
   sigset_t set;

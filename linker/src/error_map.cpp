@@ -1,6 +1,8 @@
-// The partial map: written right after allocation, whether it succeeded or
-// not, so that a link that fails later still tells where its sections went.
-// The full map of a successful link replaces it.
+// The partial map: made right after allocation, whether it succeeded or
+// not, and written only when the link fails, so that the user still sees
+// where its sections went. A link that succeeds writes the full map alone,
+// and one that is interrupted, or whose outputs cannot be written, leaves
+// the old map with the old output.
 #include <ctime>
 #include <sstream>
 
@@ -30,7 +32,8 @@ std::string creationTime() {
 
 }  // namespace
 
-void Linker::writeErrorMapFile() {
+void Linker::composeErrorMap() {
+  cErrorMap.clear();
   if (cMapFile.empty()) return;
   std::ostringstream map;
   map << linkerBanner() << "\nLinker Error Map File - Created " << creationTime();
@@ -40,10 +43,16 @@ void Linker::writeErrorMapFile() {
   writeMemoryTables(map, "SHAREBANKS:", cShareBanks);
   writeMemoryTables(map, "DATABANKS:", cDataBanks);
   writeMemoryTables(map, "ACCESSBANKS:", cAccessBanks);
+  cErrorMap = map.str();
+}
+
+void Linker::writeErrorMapFile() {
+  if (cMapFile.empty()) return;
+  if (cErrorMap.empty()) composeErrorMap();
   // Through a replacement, so that a failed write leaves the map of an
   // earlier run whole rather than cut short.
   ReplacementFile file;
-  if (!file.open(cMapFile, true) || !file.writeText(map.str()) || !file.commit())
+  if (!file.open(cMapFile, true) || !file.writeText(cErrorMap) || !file.commit())
     reportError("Linker::writeErrorMapFile()", "Could not open map file '", cMapFile,
                 "' for writing.");
 }

@@ -87,6 +87,8 @@ class Linker {
   // together, only when the link reported no error.
   int checkOutputFiles(std::string& error) const;
   int writeOutputFiles();
+  // The phases after allocation, up to the verified output object.
+  int buildOutput(std::string& error);
 
   // Input consistency checks.
   int checkProcessors(std::string& error);
@@ -163,6 +165,9 @@ class Linker {
   static void fillHoleCallback(void* userData, const Memory& memory, uint32_t start, uint32_t end,
                                const std::string& fill);
   void buildOutputHole(const Memory& memory, uint32_t start, uint32_t end, const std::string& fill);
+  // The partial map is made from the memories as allocation left them and
+  // written only if the link then fails (made then, if it was not yet).
+  void composeErrorMap();
   void writeErrorMapFile();
 
   uint32_t cHasMinHeapSize = 0;
@@ -171,6 +176,7 @@ class Linker {
   StackDesc cStackDesc{0, ""};
   std::string cStackScnName = ".stack";
   std::string cMapFile;
+  std::string cErrorMap;  // the partial map's text, once made
   std::string cOutputFile;
   std::list<std::string> cObjectFile;
   std::list<std::string> cLibraryFile;

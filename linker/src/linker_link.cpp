@@ -1,6 +1,7 @@
 // The link driver: the phases of a link in their one fixed order, stopping
 // at the first that fails. A phase that fails has either reported its own
 // message or left it in `error` for the caller.
+#include "diagnostics.h"
 #include "linker.h"
 
 int Linker::link(std::string& error) {
@@ -9,11 +10,25 @@ int Linker::link(std::string& error) {
       !importLibraryMembers(error) || !checkProcessors(error) || !checkSectionTypes(error) ||
       !checkMemoryAttributes(error))
     return 0;
-  // The partial map is written whether or not every section found a place:
-  // after a failure it is what shows the user why.
+  // The partial map shows what allocation did; it is written only when the
+  // link fails from here on, on any road, a fatal one included, since after
+  // a failure it is what tells the user why.
   const int mapped = mapSections(error);
-  writeErrorMapFile();
-  if (!mapped) return 0;
+  composeErrorMap();
+  setBeforeFatalExit([this] { writeErrorMapFile(); });
+  // An error reported on the way (one that did not stop its phase) fails
+  // the link as well: the output is not what was asked for.
+  const bool built = mapped && buildOutput(error) && errorCount() == 0;
+  setBeforeFatalExit(nullptr);
+  if (!built) {
+    writeErrorMapFile();
+    return 0;
+  }
+  // The full map, with the output: both land, or neither.
+  return writeOutputFiles();
+}
+
+int Linker::buildOutput(std::string& error) {
   if (!loadSections(error) || !buildCinit(error) || !relocateSymbols(error) ||
       !relocateLineInfo(error))
     return 0;
@@ -32,6 +47,5 @@ int Linker::link(std::string& error) {
     error = "Internal Coff output file is corrupt.";
     return 0;
   }
-  // The full map replaces the partial one of the same name.
-  return writeOutputFiles();
+  return 1;
 }

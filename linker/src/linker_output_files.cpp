@@ -1,5 +1,6 @@
 // The output object and the map file: never written over an input or over
 // each other, and never replacing an old file unless the link succeeded.
+// Outputs that cannot be written leave the old output and the old map.
 #include "diagnostics.h"
 #include "linker.h"
 #include "map_file.h"
@@ -24,10 +25,6 @@ int Linker::checkOutputFiles(std::string& error) const {
 }
 
 int Linker::writeOutputFiles() {
-  // An error reported on the way (one that did not stop its phase) means
-  // the output is not what was asked for: the old one stays, as does the
-  // partial map.
-  if (errorCount() != 0) return 0;
   // Both are written whole before either replaces its old file, so that a
   // map that cannot be written leaves the old output as it was.
   OutputSet outputs;

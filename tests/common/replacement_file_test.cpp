@@ -7,12 +7,17 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <utility>
 #include <vector>
 
+#include "file_size_limit.h"
+#include "output_set.h"
 #include "process_runner.h"
+#include "temporary_registry.h"
 
 namespace fs = std::filesystem;
 using qortest::readFile;
@@ -239,4 +244,65 @@ TEST(ReplacementFile, PipeWithoutAReaderIsRefusedAtOnce) {
   EXPECT_EQ(opened.get(), 0);
   EXPECT_EQ(output.file(), nullptr);
   EXPECT_TRUE(fs::is_fifo(pipe));
+}
+
+// A signal that would end the program while a set of outputs lands waits
+// until every one has landed: the run ends as the signal, with all the new
+// files there and no temporary left.
+TEST(OutputSet, ASignalDuringTheCommitFindsEveryOutputNew) {
+  for (const int signal : {SIGTERM, SIGPIPE}) {
+    qortest::ScratchDir dir;
+    const std::vector<std::string> targets = {dir.file("out.hxl"), dir.file("out.hxh")};
+    for (const std::string& target : targets) writeFile(target, "old");
+    const auto commitWithASignalBetween = [&] {
+      removeTemporariesOnTerminationSignals();
+      OutputSet outputs;
+      for (const std::string& target : targets) {
+        ReplacementFile& output = outputs.add([] {});
+        if (!output.open(target) || !output.writeText("new")) std::_Exit(2);
+      }
+      outputs.afterEachLanding([signal] { std::raise(signal); });
+      outputs.commitAll();
+      std::_Exit(3);  // the signal never came
+    };
+    EXPECT_EXIT(commitWithASignalBetween(), ::testing::KilledBySignal(signal), "") << signal;
+    for (const std::string& target : targets) EXPECT_EQ(readFile(target), "new") << signal;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+  }
+}
+
+// Files written in place change only once every one of them has room for
+// its whole new content: a size limit that the second one passes (its old
+// content is longer still) leaves both old files as they were. Without the
+// limit both are written and cut to their new length.
+TEST(OutputSet, InPlaceOutputsChangeOnlyWhenEveryOneHasRoom) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any folder";
+  qortest::ScratchDir dir;
+  const std::string folder = dir.file("ro");
+  fs::create_directory(folder);
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {folder + "/out.lst", std::string(100, 'l')}, {folder + "/out.cod", std::string(9000, 'c')}};
+  for (const auto& [target, old] : files) writeFile(target, old);
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  const auto commit = [&] {
+    OutputSet outputs;
+    int failures = 0;
+    for (const auto& [target, old] : files) {
+      ReplacementFile& output = outputs.add([&failures] { ++failures; });
+      EXPECT_EQ(output.open(target), 1);
+      EXPECT_EQ(output.writeName(), target);
+      output.writeText(std::string(old.size() / 2, 'n'));
+    }
+    return outputs.commitAll() - failures;
+  };
+  {
+    qortest::FileSizeLimit limit(4096);
+    EXPECT_EQ(commit(), -1);
+  }
+  for (const auto& [target, old] : files) EXPECT_EQ(readFile(target), old);
+  EXPECT_EQ(commit(), 1);
+  for (const auto& [target, old] : files)
+    EXPECT_EQ(readFile(target), std::string(old.size() / 2, 'n'));
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
 }

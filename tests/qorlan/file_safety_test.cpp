@@ -4,6 +4,7 @@
 // phase, and a map that cannot be written. Every case compares the whole
 // folder before and after the run: each old file byte for byte, and no new
 // file (no temporary left behind) but those the case names.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,6 +110,7 @@ struct SafetyRoad {
   std::vector<std::string> messages;   // the errors of the run, in order
   uint64_t sizeLimit = 0;              // bytes any file may grow to; 0: none
   std::set<std::string> written = {};  // files the run may make or change
+  int exitCode = 1;                    // 255 for a fatal error
 };
 
 std::ostream& operator<<(std::ostream& out, const SafetyRoad& road) { return out << road.name; }
@@ -141,8 +143,7 @@ const std::vector<SafetyRoad>& safetyRoads() {
        },
        plainWith({"-m", kLongName}),
        {"Could not open map file '" + kLongName + "' for writing."},
-       4096,
-       {kLongName}},
+       4096},
       {"OutputFolderTooLongForATemporary",
        putPlainLink,
        {"link.lkr", "main.o", "util.o", "-o", kDeepOutput},
@@ -187,6 +188,20 @@ const std::vector<SafetyRoad>& safetyRoads() {
        {"Symbol 'helper' has multiple external definitions."},
        0,
        {"out.map"}},
+      {"FatalErrorAfterAllocation",
+       [](const Workspace& work) {
+         putPlainLink(work);
+         ObjectBuilder util = helper();
+         AuxFile file;
+         file.x_offset = 999;
+         util.symbol(".file", 0, N_DEBUG, C_FILE).aux(file);
+         work.put(util, "util.o");
+       },
+       plainWith({"-m", "out.map"}),
+       {"Unable to find aux_file name in string table."},
+       0,
+       {"out.map"},
+       255},
       {"MapIntoAFolder",
        [](const Workspace& work) {
          putPlainLink(work);
@@ -207,7 +222,7 @@ TEST_P(FileSafetyTest, LeavesEveryOldFileWhole) {
   const ProcessResult result =
       qortest::runProgramWithFileLimit(QORLAN_PATH, road.arguments, cWork.path(), road.sizeLimit);
   EXPECT_FALSE(result.signalled);
-  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.exitCode, road.exitCode);
   std::string messages;
   for (const std::string& message : road.messages) messages += error(message);
   EXPECT_EQ(result.output, banner() + messages + summary(road.messages.size()));
@@ -228,38 +243,103 @@ INSTANTIATE_TEST_SUITE_P(Roads, FileSafetyTest, ::testing::ValuesIn(safetyRoads(
                            return info.param.name;
                          });
 
-// A folder that takes no new file, holding an output that may be written:
-// the one case in which the output is written in place, as a plain open
-// would write it. Only a user without the superuser's rights sees the
-// folder refuse.
+// A folder that takes no new file, holding an output and a map that may be
+// written: the one case in which they are written in place, as a plain open
+// would write them. Under a size limit that the new map passes (the old one
+// is longer still) neither changes; without it both do. Only a user without
+// the superuser's rights sees the folder refuse.
 TEST_F(QorlanRun, OutputInAReadOnlyFolderIsWrittenInPlace) {
   if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any folder";
-  putPlainLink(cWork);
+  putInputs(cWork, caller(4, 200));
   fs::create_directory(cWork.file("ro"));
   cWork.putText("ro/out.o", kOldOutput);
+  const std::string oldMap(60000, 'm');
+  cWork.putText("ro/out.map", oldMap);
   fs::permissions(cWork.file("ro"), fs::perms::owner_read | fs::perms::owner_exec);
-  const ProcessResult result = qorlan({"link.lkr", "main.o", "util.o", "-o", "ro/out.o"});
+  const std::vector<std::string> arguments = {"link.lkr", "main.o", "util.o",    "-o",
+                                              "ro/out.o", "-m",     "ro/out.map"};
+  const ProcessResult limited =
+      qortest::runProgramWithFileLimit(QORLAN_PATH, arguments, cWork.path(), 16384);
+  EXPECT_EQ(limited.exitCode, 1);
+  EXPECT_EQ(limited.output,
+            banner() + error("Could not open map file 'ro/out.map' for writing.") + summary(1));
+  EXPECT_EQ(cWork.contents("ro/out.o"), kOldOutput);
+  EXPECT_EQ(cWork.contents("ro/out.map"), oldMap);
+  const ProcessResult result = qorlan(arguments);
   fs::permissions(cWork.file("ro"), fs::perms::owner_all);
   EXPECT_EQ(result.exitCode, 0) << result.output;
-  EXPECT_NE(cWork.contents("ro/out.o"), kOldOutput);
   cWork.readBack("ro/out.o");
-  EXPECT_EQ(std::distance(fs::directory_iterator(cWork.file("ro")), fs::directory_iterator()), 1);
+  EXPECT_NE(cWork.contents("ro/out.map").find("Symbols - Sorted by Address"), std::string::npos);
+  EXPECT_LT(cWork.contents("ro/out.map").size(), oldMap.size());
+  EXPECT_EQ(std::distance(fs::directory_iterator(cWork.file("ro")), fs::directory_iterator()), 2);
 }
 
-// Interrupt, terminate or hang-up while the outputs are written: the link
+// A map into a pipe, a device or the program's own output is written there
+// once, whole, after what the program printed, and no other file appears.
+TEST_F(QorlanRun, MapIntoAStreamIsOneFullMap) {
+  putPlainLink(cWork);
+  const auto isOneFullMap = [](const std::string& text) {
+    const std::string last = "Symbols - Sorted by Address";
+    return text.find("Linker Map File") != std::string::npos &&
+           text.find(last) == text.rfind(last) && text.find(last) != std::string::npos &&
+           text.find("partial map") == std::string::npos;
+  };
+  const auto expectOnly = [&](const std::set<std::string>& names) {
+    std::set<std::string> found;
+    for (const auto& entry : fs::directory_iterator(cWork.path()))
+      found.insert(entry.path().filename().string());
+    EXPECT_EQ(found, names);
+  };
+  const std::set<std::string> inputs = {"link.lkr", "main.o", "util.o", "out.o"};
+  // Standard output a file.
+  const ProcessResult intoFile = qorlan(plainWith({"-m", "/dev/stdout"}));
+  EXPECT_EQ(intoFile.exitCode, 0);
+  EXPECT_EQ(intoFile.output.rfind(banner(), 0), 0u);
+  EXPECT_TRUE(isOneFullMap(intoFile.output)) << intoFile.output;
+  EXPECT_EQ(intoFile.output.substr(intoFile.output.size() - summary(0).size()), summary(0));
+  expectOnly(inputs);
+  // Standard output a pipe.
+  const std::string command = "cd '" + cWork.path() + "' && " + QORLAN_PATH +
+                              " link.lkr main.o util.o -o out.o -m /dev/stdout";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string piped;
+  char chunk[4096];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) piped.append(chunk, got);
+  EXPECT_EQ(::pclose(pipe), 0);
+  EXPECT_TRUE(isOneFullMap(piped)) << piped;
+  expectOnly(inputs);
+  // A named pipe, whose reader is there first: it gets one map (small
+  // enough to wait in the pipe until read), and the pipe stays.
+  ASSERT_EQ(::mkfifo(cWork.file("out.map").c_str(), 0600), 0);
+  const int reader = ::open(cWork.file("out.map").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_EQ(qorlan(plainWith({"-m", "out.map"})).exitCode, 0);
+  std::string received;
+  for (ssize_t got; (got = ::read(reader, chunk, sizeof chunk)) > 0;)
+    received.append(chunk, static_cast<size_t>(got));
+  ::close(reader);
+  EXPECT_TRUE(isOneFullMap(received)) << received;
+  EXPECT_TRUE(fs::is_fifo(cWork.file("out.map")));
+  // A device.
+  EXPECT_EQ(qorlan(plainWith({"-m", "/dev/null"})).exitCode, 0);
+}
+
+// A signal that ends the program while the outputs are written: the link
 // removes its temporaries and ends as the signal would, and the old output
-// stays (or, had the move begun, the whole new one is there). The link is
-// stopped for every look into the folder, so that the signal is sent while
-// a temporary is surely there.
+// and the old map stay together (or, had the commit begun, both new ones
+// are there). The link is stopped for every look into the folder, so that
+// the signal is sent while a temporary is surely there.
 TEST(QorlanSignal, EndsAsTheSignalWithNoTemporaryLeft) {
   const auto holdsTemporary = [](const Workspace& work) {
     for (const auto& entry : fs::directory_iterator(work.path()))
       if (entry.path().filename().string().rfind(".qor", 0) == 0) return true;
     return false;
   };
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
     Workspace work;
     putManyGlobals(work);
+    work.putText("out.map", kOldMap);
     qortest::RunningProgram link(QORLAN_PATH, plainWith({"-m", "out.map"}), work.path());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     bool seen = false;
@@ -274,7 +354,9 @@ TEST(QorlanSignal, EndsAsTheSignalWithNoTemporaryLeft) {
     EXPECT_TRUE(result.signalled) << signal;
     EXPECT_EQ(result.exitCode, 128 + signal);
     EXPECT_FALSE(holdsTemporary(work)) << signal;
-    if (work.contents("out.o") != kOldOutput) work.readBack("out.o");
+    const bool old = work.contents("out.o") == kOldOutput;
+    EXPECT_EQ(work.contents("out.map") == kOldMap, old) << signal;
+    if (!old) work.readBack("out.o");
   }
 }
 

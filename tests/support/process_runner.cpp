@@ -62,7 +62,7 @@ RunningProgram::RunningProgram(const std::string& program,
     }
     sigset_t ending;
     sigemptyset(&ending);
-    for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
       signal(number, SIG_DFL);
       sigaddset(&ending, number);
     }

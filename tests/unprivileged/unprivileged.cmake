@@ -10,6 +10,7 @@ set(QOR_UNPRIVILEGED_TESTS
   test_hexconv:HexFileTest.ReadOnlyExistingFileIsNotReplaced
   test_cod:CodWrite.ExistingTargetIsTreatedAsAnOpenForWritingWould
   test_common:ReplacementFile.ReadOnlyFolderWritesInPlaceUnlessKeptWhole
+  test_common:OutputSet.InPlaceOutputsChangeOnlyWhenEveryOneHasRoom
   test_qorlan:QorlanRun.OutputInAReadOnlyFolderIsWrittenInPlace
   test_librarian:LibraryKeptWhole.InAReadOnlyFolder)
 

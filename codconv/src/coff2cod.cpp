@@ -56,19 +56,18 @@ int Coff2Cod::checkProcessor(const Coff& coff) {
   return 1;
 }
 
-// Neither the COD file nor the listing may be written over the object, nor
-// the listing over a source file it reads, nor one over the other (through
-// a link): the file would keep only what was written last.
+// Neither the COD file nor the listing may be written over the object or a
+// source file it names, nor one over the other (through a link): the file
+// would keep only what was written last. The sources count without a
+// listing too: a COD file written over one destroys it all the same.
 int Coff2Cod::checkOutputNames(const Coff& coff, int noListing) const {
   std::vector<std::string> inputs = {coff.cName};
-  std::vector<std::string> outputs;
-  if (!noListing) {
-    outputs.push_back(listFileName(coff));
-    // The sources the listing reads: every named ".file", as numbered.
-    for (const auto& [index, number] : cFileNum) {
-      inputs.push_back(sourceFileName(coff, index));
-    }
+  // Every named ".file", as numbered.
+  for (const auto& [index, number] : cFileNum) {
+    inputs.push_back(sourceFileName(coff, index));
   }
+  std::vector<std::string> outputs;
+  if (!noListing) outputs.push_back(listFileName(coff));
   outputs.push_back(codFileName());
   const std::string refusal = sameFileRefusal(outputs, inputs);
   if (refusal.empty()) return 1;

@@ -178,8 +178,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // The roads on which qortav must leave every file as it was: an output that
-// would be the object, a source the listing reads or the other output, a COD
-// file refused after the listing was written, and a file size limit.
+// would be the object, a source the object names (with or without a listing)
+// or the other output, a COD file refused after the listing was written, and
+// a file size limit.
 struct CodSafetyRoad {
   std::string name;
   std::string object;  // the object's file name; its source is `source`
@@ -189,6 +190,7 @@ struct CodSafetyRoad {
   std::string message;
   uint64_t sizeLimit = 0;
   std::vector<std::pair<std::string, std::string>> links = {};  // link, its target
+  std::vector<std::string> switches = {};                       // given before the object
 };
 
 std::ostream& operator<<(std::ostream& out, const CodSafetyRoad& road) { return out << road.name; }
@@ -221,6 +223,15 @@ const CodSafetyRoad kCodSafetyRoads[] = {
      2,
      {"x.lst"},
      "the output file 'x.cod' is the same file as the input 'x.cod'."},
+    {"SourceNamedLikeTheCodFileWithoutListing",
+     "x.o",
+     "x.cod",
+     2,
+     {},
+     "the output file 'x.cod' is the same file as the input 'x.cod'.",
+     0,
+     {},
+     {"/d"}},
     {"TooManyCodBlocksKeepTheOldListing",
      "x.o",
      "main.asm",
@@ -266,8 +277,10 @@ TEST_P(CodSafetyTest, LeavesEveryOldFileWhole) {
   for (const std::string& name : road.oldFiles) qortest::writeFile(dir.file(name), "old\n");
   for (const auto& [link, target] : road.links) fs::create_symlink(target, dir.file(link));
   const auto before = qortest::folderSnapshot(dir.path());
+  std::vector<std::string> arguments = road.switches;
+  arguments.push_back(road.object);
   const ProcessResult result =
-      qortest::runProgramWithFileLimit(QORTAV_PATH, {road.object}, dir.path(), road.sizeLimit);
+      qortest::runProgramWithFileLimit(QORTAV_PATH, arguments, dir.path(), road.sizeLimit);
   EXPECT_FALSE(result.signalled);
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.output, banner() + "Error - " + road.message + "\n" + summary(1, 0));

@@ -1,5 +1,7 @@
 #include "coff2hex.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "diagnostics.h"
@@ -17,16 +19,18 @@ uint32_t bytesPerAddressOf(const OptionalHeader& header) {
   return static_cast<uint32_t>((static_cast<uint64_t>(header.rom_width_bits) + 7) / 8);
 }
 
-// One past the byte address of the section's last byte, in 64 bits so that
-// nothing wraps. The last pair of bytes lies where the range selection puts
-// it (never below where the whole section puts it): two bytes, but for the
-// odd byte that ends a section on a byte-addressed memory.
+// The program-memory addresses a section covers: on a word-addressed memory
+// an odd last byte still takes a whole word.
+uint32_t addressCount(const RomSection& section, uint32_t bytesPerAddress) {
+  const uint32_t size = section.bytes.size();
+  return size / bytesPerAddress + (size % bytesPerAddress != 0 ? 1 : 0);
+}
+
+// One past the byte address of the section's last byte (or of the zero that
+// completes its last word), in 64 bits so that nothing wraps.
 uint64_t byteAddressEnd(const RomSection& section, uint32_t bytesPerAddress) {
-  const uint64_t size = section.bytes.size();
-  const uint64_t lastPair = (size + 1) / 2 - 1;
-  const uint64_t step = bytesPerAddress == 1 ? 2 : 1;
-  const uint64_t lastPairBytes = bytesPerAddress == 1 && size % 2 != 0 ? 1 : 2;
-  return uint64_t{bytesPerAddress} * (section.paddr + step * lastPair) + lastPairBytes;
+  return uint64_t{bytesPerAddress} *
+         (uint64_t{section.paddr} + addressCount(section, bytesPerAddress));
 }
 
 // Byte addresses of a hex file have 32 bits: beyond them a section would wrap
@@ -85,10 +89,11 @@ Coff2Hex* Coff2Hex::convertSections(std::vector<RomSection> sections, uint32_t b
     for (RomSection& section : sections) addWholeSection(section, bytesPerAddress);
     return this;
   }
-  // Every pair of bytes asks about its address: the ranges are sorted once.
+  // Every address of every section is asked about: the ranges are sorted once.
   const RangeSet selected(ranges);
   size_t runs = 0;
-  for (const RomSection& section : sections) runs += addRangeRuns(section, bytesPerAddress, selected);
+  for (const RomSection& section : sections)
+    runs += addRangeRuns(section, bytesPerAddress, selected);
   return runs != 0 ? this : nullptr;
 }
 
@@ -102,43 +107,40 @@ void Coff2Hex::addWholeSection(RomSection& section, uint32_t bytesPerAddress) {
   cRanges.push_back(std::move(range));
 }
 
-// The section is walked a pair of bytes at a time. Each pair has the
-// address of its first byte: with two bytes per address that is one word
-// further per pair, with one byte per address two bytes further.
+// The section is walked one program-memory address at a time: a byte on a
+// byte-addressed memory, so that a range selects exactly the bytes it holds,
+// and a whole word otherwise.
 size_t Coff2Hex::addRangeRuns(const RomSection& section, uint32_t bytesPerAddress,
                               const RangeSet& ranges) {
-  const uint32_t size = section.bytes.size();
-  const uint32_t pairs = size / 2 + size % 2;
-  const uint32_t step = bytesPerAddress == 1 ? 2 : 1;
-  const uint8_t* bytes = section.bytes.data();
+  const uint32_t addresses = addressCount(section, bytesPerAddress);
   size_t runs = 0;
-  uint32_t runFirstPair = 0;
+  uint32_t runFirst = 0;
   bool runOpen = false;
-
-  auto closeRun = [&](uint32_t endPair) {
-    uint32_t first = 2 * runFirstPair;
-    uint32_t end = 2 * endPair;
-    Data run(end - first);
-    for (uint32_t i = first; i < end && i < size; ++i) run.data()[i - first] = bytes[i];
-    // The zero byte that completes an odd section stays only on word memories.
-    if (end > size && bytesPerAddress == 1) {
-      Data trimmed(run.size() - 1, run.data());
-      run = trimmed;
-    }
-    cRanges.emplace_back(bytesPerAddress * (section.paddr + step * runFirstPair), run);
-    runOpen = false;
-    ++runs;
-  };
-
-  for (uint32_t pair = 0; pair < pairs; ++pair) {
-    const bool inside = inRanges(section.paddr + step * pair, ranges) != 0;
+  for (uint32_t offset = 0; offset < addresses; ++offset) {
+    const bool inside = inRanges(section.paddr + offset, ranges) != 0;
     if (inside && !runOpen) {
       runOpen = true;
-      runFirstPair = pair;
+      runFirst = offset;
     } else if (!inside && runOpen) {
-      closeRun(pair);
+      addRun(section, bytesPerAddress, runFirst, offset);
+      runOpen = false;
+      ++runs;
     }
   }
-  if (runOpen) closeRun(pairs);
+  if (runOpen) {
+    addRun(section, bytesPerAddress, runFirst, addresses);
+    ++runs;
+  }
   return runs;
+}
+
+// Past the section's bytes lies only the zero that completes the last word
+// of a word-addressed memory: the run is made zeroed and filled up to there.
+void Coff2Hex::addRun(const RomSection& section, uint32_t bytesPerAddress, uint32_t first,
+                      uint32_t end) {
+  const uint32_t firstByte = bytesPerAddress * first;
+  Data run(bytesPerAddress * (end - first));
+  const uint32_t copied = std::min(run.size(), section.bytes.size() - firstByte);
+  std::memcpy(run.data(), section.bytes.data() + firstByte, copied);
+  cRanges.emplace_back(bytesPerAddress * (section.paddr + first), std::move(run));
 }

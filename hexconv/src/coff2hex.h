@@ -35,7 +35,8 @@ class Coff2Hex : public Hex {
   Coff2Hex* convertSections(std::vector<RomSection> sections, uint32_t bytesPerAddress,
                             const std::vector<AddrRange>& ranges);
 
-  // 1 when one of the ranges holds the word address, else 0.
+  // 1 when one of the ranges holds the program-memory address (a byte
+  // address on a byte-addressed memory, else a word address), else 0.
   static int inRanges(uint32_t address, const RangeSet& ranges);
   // The code and romdata sections of `coff` in name order, their bytes
   // moved out of `coff`.
@@ -44,6 +45,7 @@ class Coff2Hex : public Hex {
  private:
   void addWholeSection(RomSection& section, uint32_t bytesPerAddress);
   // Returns the number of runs added.
-  size_t addRangeRuns(const RomSection& section, uint32_t bytesPerAddress,
-                      const RangeSet& ranges);
+  size_t addRangeRuns(const RomSection& section, uint32_t bytesPerAddress, const RangeSet& ranges);
+  // The bytes of the section's addresses `first` up to but not including `end`.
+  void addRun(const RomSection& section, uint32_t bytesPerAddress, uint32_t first, uint32_t end);
 };

@@ -91,12 +91,12 @@ TEST(Coff2HexRanges, NothingSelectedGivesNoConverter) {
 
 TEST(Coff2HexRanges, ByteMemoryRangesUseByteAddresses) {
   Coff2Hex hex;
-  // Bytes at 0x101..0x109; the range 0x104-0x107 holds the pairs at 0x105 and 0x107.
+  // Bytes at 0x101..0x109; the range 0x104-0x107 holds the bytes at 0x104..0x107.
   std::vector<uint8_t> bytes = {1, 2, 3, 4, 5, 6, 7, 8, 9};
   ASSERT_EQ(hex.convertSections({sectionAt(0x101, bytes)}, 1, {AddrRange(0x104, 0x107)}), &hex);
   ASSERT_EQ(hex.cRanges.size(), 1u);
-  EXPECT_EQ(hex.cRanges[0].cStart, 0x105u);
-  EXPECT_EQ(bytesOf(hex.cRanges[0]), (std::vector<uint8_t>{5, 6, 7, 8}));
+  EXPECT_EQ(hex.cRanges[0].cStart, 0x104u);
+  EXPECT_EQ(bytesOf(hex.cRanges[0]), (std::vector<uint8_t>{4, 5, 6, 7}));
 }
 
 TEST(Coff2HexRanges, ByteMemoryOddSectionEndsWithoutPad) {

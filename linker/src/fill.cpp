@@ -39,10 +39,13 @@ std::vector<uint16_t> fillWords(const std::string& fill) {
 
 // The words one after another, low byte first, from the first again when
 // the pattern runs out; a last odd byte gets the low byte of the next word.
-void writePattern(Data& bytes, const std::vector<uint16_t>& words) {
+// `phase` 1 lays the pattern one byte before the hole, so that its first
+// byte is the high byte of the first word.
+void writePattern(Data& bytes, const std::vector<uint16_t>& words, uint32_t phase) {
   for (uint32_t i = 0; i < bytes.size(); ++i) {
-    const uint16_t word = words[(i / 2) % words.size()];
-    bytes.data()[i] = static_cast<uint8_t>(i % 2 == 0 ? word & 0xFF : word >> 8);
+    const uint32_t at = phase + i;
+    const uint16_t word = words[(at / 2) % words.size()];
+    bytes.data()[i] = static_cast<uint8_t>(at % 2 == 0 ? word & 0xFF : word >> 8);
   }
 }
 
@@ -90,7 +93,10 @@ void Linker::buildOutputHole(const Memory& memory, uint32_t start, uint32_t end,
   const uint32_t size = (end - start + 1) * widthInBytes(rom);
   Data& bytes = cOutput.cRawData[name] = Data(size);
   const std::vector<uint16_t> words = fillWords(fill);
-  writePattern(bytes, words);
+  // On byte-addressed program memory the words are read at even addresses,
+  // as instructions are: a hole behind an odd-sized piece of data must go
+  // on with the high byte of the word that the pattern puts below it.
+  writePattern(bytes, words, cRomWidthBits == 8 ? start & 1u : 0);
   if (size % (2 * words.size()) != 0)
     reportWarning("Linker::BuildOutputHole()", "Fill pattern for memory '", memory.getName(),
                   "' doesn't divide evenly into\n",

@@ -62,11 +62,13 @@ bool isWholeNumber(const std::string& text) {
   return readWholeNumber(text, value);
 }
 
-// A FILL value: a decimal number as above, or "0x" and any count of
-// hexadecimal digits, the words of a fill pattern.
+// A FILL value: a decimal number of one 16-bit word, or "0x" and any count
+// of hexadecimal digits, the words of a fill pattern. A larger decimal
+// value would lose its high bits in the fill.
 bool isFillValue(const std::string& text) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  if (!hex) return isWholeNumber(text);
+  uint32_t value = 0;
+  if (!hex) return readWholeNumber(text, value) && value <= 0xFFFF;
   for (std::string::size_type i = 2; i < text.size(); ++i)
     if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
   return true;

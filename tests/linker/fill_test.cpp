@@ -21,6 +21,11 @@ Bytes repeated(const Bytes& pattern, size_t times) {
   return bytes;
 }
 
+Bytes withLead(uint8_t lead, Bytes bytes) {
+  bytes.insert(bytes.begin(), lead);
+  return bytes;
+}
+
 const std::string kTruncated =
     "Warning - Fill pattern for memory 'page' doesn't divide evenly into\n"
     "          unused program locations.  Last value was truncated.\n";
@@ -68,7 +73,22 @@ INSTANTIATE_TEST_SUITE_P(
                     true},
         PatternCase{"Decimal255Over5", CORE_OSTRA, "255", 0, 4, {0xFF, 0, 0xFF, 0, 0xFF}, true},
         PatternCase{"DecimalLow16Bits", CORE_OSTRA, "65537", 0, 1, {1, 0}, false},
-        PatternCase{"UpperCaseX", CORE_MIREL, "0X00ab", 0, 0, {0xAB, 0}, false}),
+        PatternCase{"UpperCaseX", CORE_MIREL, "0X00ab", 0, 0, {0xAB, 0}, false},
+        // Byte-addressed memory: the words lie at even addresses, so a hole
+        // at an odd address begins with the high byte of the first word.
+        PatternCase{"ByteOddStart", CORE_OSTRA, "0x1234", 0x8B, 0xFF,
+                    withLead(0x12, repeated({0x34, 0x12}, 0x3A)), true},
+        PatternCase{"ByteOddTwoWords",
+                    CORE_OSTRA,
+                    "0x12345678",
+                    0x8B,
+                    0x8E,
+                    {0x12, 0x78, 0x56, 0x34},
+                    false},
+        PatternCase{"ByteEvenStart", CORE_OSTRA, "0x1234", 0x8C, 0x8F, repeated({0x34, 0x12}, 2),
+                    false},
+        PatternCase{"WordOddStart", CORE_MIREL, "0x1234", 0x101, 0x102, repeated({0x34, 0x12}, 2),
+                    false}),
     [](const testing::TestParamInfo<PatternCase>& info) { return info.param.name; });
 
 // Only code pages with FILL= and free room get fill sections.

@@ -194,6 +194,9 @@ TEST_F(CommandFile, InvalidAttributes) {
       "DATABANK NAME=hi START=0x100000020 END=0x10000007F",
       "CODEPAGE NAME=p START=99999999999999999999 END=1",
       "CODEPAGE NAME=p START=0 END=1 FILL=4294967296",
+      // A decimal fill is one 16-bit word.
+      "CODEPAGE NAME=p START=0 END=1 FILL=65536",
+      "CODEPAGE NAME=p START=0 END=1 FILL=70000",
       "STACK SIZE=0x100000000",
       "HEAP MINSIZE=4294967296",
       // PROTECTED once and bare.
@@ -222,6 +225,7 @@ TEST_F(CommandFile, NumbersAndFillValues) {
       {"START=0xFFFF0000 END=0xFFFFFFFF FILL=255", 0xFFFF0000, 0xFFFFFFFF, "255"},
       {"START=0 END=1 FILL=0x123456789ABC", 0, 1, "0x123456789ABC"},
       {"START=0 END=1 FILL=0x0", 0, 1, "0x0000"},
+      {"START=0 END=1 FILL=65535", 0, 1, "65535"},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(read(std::string("CODEPAGE NAME=p ") + c.attributes + "\n"), 1) << cError;

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <iostream>
 #include <utility>
 
@@ -15,8 +14,7 @@
 
 DirectOutput::DirectOutput(DirectOutput&& other) noexcept
     : cFile(std::exchange(other.cFile, nullptr)),
-      cContent(std::exchange(other.cContent, nullptr)),
-      cLength(std::exchange(other.cLength, 0)),
+      cGathered(std::move(other.cGathered)),
       cDescriptor(std::exchange(other.cDescriptor, -1)),
       cOwned(std::exchange(other.cOwned, false)),
       cStreams(std::exchange(other.cStreams, false)),
@@ -56,7 +54,8 @@ int DirectOutput::openDescriptor(int descriptor, bool owned, bool inPlace) {
   cOwned = owned;
   cInPlace = inPlace;
   cStreams = !inPlace;
-  cFile = ::open_memstream(&cContent, &cLength);
+  cGathered = std::make_unique<Gathered>();
+  cFile = ::open_memstream(&cGathered->bytes, &cGathered->length);
   if (cFile != nullptr) return 1;
   discard();
   return 0;
@@ -76,7 +75,7 @@ int DirectOutput::prepare() {
 bool DirectOutput::fitsSizeLimit() const {
   rlimit limit{};
   if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return true;
-  return static_cast<uint64_t>(cLength) <= static_cast<uint64_t>(limit.rlim_cur);
+  return static_cast<uint64_t>(cGathered->length) <= static_cast<uint64_t>(limit.rlim_cur);
 }
 
 // The space is taken before the first byte is written, so that a full disk
@@ -86,8 +85,8 @@ bool DirectOutput::reserveRoom() {
   struct stat status {};
   if (::fstat(cDescriptor, &status) != 0) return false;
   cOldLength = status.st_size;
-  if (cLength == 0) return true;
-  const int failure = ::posix_fallocate(cDescriptor, 0, static_cast<off_t>(cLength));
+  if (cGathered->length == 0) return true;
+  const int failure = ::posix_fallocate(cDescriptor, 0, static_cast<off_t>(cGathered->length));
   cReserved = true;
   // A file system that cannot reserve space still takes the write.
   if (failure == 0 || failure == EOPNOTSUPP || failure == ENOSYS) return true;
@@ -109,7 +108,7 @@ int DirectOutput::land() {
     // A signal that ends the program waits for the file to be whole.
     TerminationSignalsHeld held;
     written = ::lseek(cDescriptor, 0, SEEK_SET) == 0 && writeAll() &&
-              ::ftruncate(cDescriptor, static_cast<off_t>(cLength)) == 0;
+              ::ftruncate(cDescriptor, static_cast<off_t>(cGathered->length)) == 0;
     cReserved = false;
   } else {
     // Behind whatever the program printed before.
@@ -119,15 +118,15 @@ int DirectOutput::land() {
     written = writeAll();
   }
   closeDescriptor();
-  std::free(std::exchange(cContent, nullptr));
-  cLength = 0;
+  cGathered.reset();
   return written;
 }
 
 int DirectOutput::writeAll() {
   size_t done = 0;
-  while (done < cLength) {
-    const ssize_t taken = ::write(cDescriptor, cContent + done, cLength - done);
+  const Gathered& content = *cGathered;
+  while (done < content.length) {
+    const ssize_t taken = ::write(cDescriptor, content.bytes + done, content.length - done);
     if (taken < 0 && errno == EINTR) continue;
     if (taken <= 0) return 0;
     done += static_cast<size_t>(taken);
@@ -140,8 +139,7 @@ void DirectOutput::discard() {
   cFile = nullptr;
   if (cDescriptor >= 0) restoreOldLength();
   closeDescriptor();
-  std::free(std::exchange(cContent, nullptr));
-  cLength = 0;
+  cGathered.reset();
   cStreams = false;
   cInPlace = false;
 }

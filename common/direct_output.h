@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 
 class DirectOutput {
@@ -52,9 +54,15 @@ class DirectOutput {
   int writeAll();
   void closeDescriptor();
 
+  // The memory stream keeps the addresses of these two for as long as it is
+  // open: they live apart from the object, which may move meanwhile.
+  struct Gathered {
+    char* bytes = nullptr;
+    size_t length = 0;
+    ~Gathered() { std::free(bytes); }
+  };
   std::FILE* cFile = nullptr;  // the gathered content, in memory
-  char* cContent = nullptr;
-  size_t cLength = 0;
+  std::unique_ptr<Gathered> cGathered;
   int cDescriptor = -1;
   bool cOwned = false;  // a standard stream is not ours to close
   bool cStreams = false;

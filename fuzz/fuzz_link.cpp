@@ -118,6 +118,9 @@ void checkOutcome(int linked, const std::string& error, const Linker& linker,
   if (scale == qorfuzz::CommandFileGenerator::Overfilled)
     qorfuzz::fail("a link whose fill passes 4 GiB succeeded");
   if (!std::filesystem::is_regular_file(kMap)) qorfuzz::fail("a successful link left no map");
+  const std::vector<uint8_t> map = qorfuzz::readBytes(kMap);
+  if (std::string(map.begin(), map.end()).find("partial map") != std::string::npos)
+    qorfuzz::fail("a successful link left the partial map");
   qorfuzz::checkWrittenOutput(linker.cOutput, kOutput);
 }
 

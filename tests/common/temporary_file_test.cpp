@@ -79,7 +79,7 @@ TEST(TemporaryFile, ShortNameInTheTargetsFolderWhateverLiesThere) {
 // ends it included, leaves no temporary behind; a signal still ends it as
 // that signal.
 TEST(TemporaryFileDeathTest, EndOfTheProgramRemovesEveryTemporary) {
-  for (const int signal : {0, SIGINT, SIGTERM, SIGHUP}) {  // 0: an exit
+  for (const int signal : {0, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {  // 0: an exit
     qortest::ScratchDir dir;
     const auto run = [&] {
       removeTemporariesOnTerminationSignals();

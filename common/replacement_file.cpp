@@ -50,6 +50,10 @@ int standardStreamOf(const struct stat& status) {
   return -1;
 }
 
+// The caller's step before a file is written where it stands: none, or its
+// true, lets the write go on.
+bool allows(const std::function<bool()>& step) { return !step || step(); }
+
 // A file rewritten in place keeps its permissions; so does its replacement.
 void keepPermissions(const std::string& target, const std::string& replacement) {
   std::error_code error;
@@ -79,10 +83,9 @@ int ReplacementFile::open(const std::string& name, bool textMode,
   if (::stat(name.c_str(), &status) == 0) {
     const int standard = standardStreamOf(status);
     if (standard >= 0)
-      return writeDirectly(beforeWritingInPlace,
-                           [&] { return cDirect.useStandardStream(standard); });
+      return allows(beforeWritingInPlace) && writeDirectly(cDirect.useStandardStream(standard));
     if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
-      return writeDirectly(beforeWritingInPlace, [&] { return cDirect.openStream(name); });
+      return allows(beforeWritingInPlace) && writeDirectly(cDirect.openStream(name));
   }
   if (!mayReplace(cTarget)) return 0;
   Temporary temporary = createTemporaryBeside(cTarget, textMode);
@@ -92,13 +95,11 @@ int ReplacementFile::open(const std::string& name, bool textMode,
   // A folder that refuses new files is the one reason to write in place:
   // after any other failure the old file is not put at risk.
   if (cKeepWhole || !folderTakesNoNewFile(temporary.failure)) return 0;
-  return writeDirectly(beforeWritingInPlace, [&] { return cDirect.openInPlace(cTarget); });
+  return allows(beforeWritingInPlace) && writeDirectly(cDirect.openInPlace(cTarget));
 }
 
-int ReplacementFile::writeDirectly(const std::function<bool()>& beforeWritingInPlace,
-                                   const std::function<int()>& openTarget) {
-  if (beforeWritingInPlace && !beforeWritingInPlace()) return 0;
-  if (!openTarget()) return 0;
+int ReplacementFile::writeDirectly(int opened) {
+  if (!opened) return 0;
   cFile = cDirect.file();
   return 1;
 }

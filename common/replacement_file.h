@@ -32,14 +32,14 @@ class ReplacementFile {
   // line ends) a fresh temporary beside the file that `name` stands for or,
   // when that file is a device, a pipe, the program's own standard output or
   // error, or a file whose folder takes no new file (a folder we may not add
-  // to, holding a target we may write), that file itself. Any other failure to make the temporary
-  // opens nothing (answers 0), as do a directory, an existing file that may not be written, a
-  // missing file whose folder is missing too, a loop of links, and a pipe
-  // that nobody reads (writing into it would wait for ever). Before the
-  // target itself is opened, `beforeWritingInPlace` (when given) runs, while
-  // the old content is still there: a caller that reads from the file it
-  // replaces takes what it needs; its false opens nothing. A file written
-  // where it stands is not changed before the commit either.
+  // to, holding a target we may write), that file itself. Any other failure
+  // to make the temporary opens nothing (answers 0), as do a directory, an
+  // existing file that may not be written, a missing file whose folder is
+  // missing too, a loop of links, and a pipe that nobody reads (writing into it would wait for
+  // ever). Before the target itself is opened, `beforeWritingInPlace` (when given) runs, while the
+  // old content is still there: a caller that reads from the file it replaces takes what it needs;
+  // its false opens nothing. A file written where it stands is not changed before the commit
+  // either.
   int open(const std::string& name, bool textMode = false,
            const std::function<bool()>& beforeWritingInPlace = nullptr);
 
@@ -72,8 +72,8 @@ class ReplacementFile {
   void discard();
 
  private:
-  int writeDirectly(const std::function<bool()>& beforeWritingInPlace,
-                    const std::function<int()>& openTarget);
+  // Takes the target that `cDirect` opened (its 1) as the file to write.
+  int writeDirectly(int opened);
 
   std::string cTarget;    // the file behind the name (a link is followed)
   std::string cTempName;  // empty when writing the target directly

@@ -11,8 +11,9 @@
 #endif
 
 // Holds off the signals that remove the temporaries (interrupt, terminate,
-// hang-up, quit, broken pipe) while it lives, so that a file is never made or moved without
-// the table knowing it. One that comes meanwhile is handled at the end.
+// hang-up, quit, broken pipe) while it lives, so that a file is never made
+// or moved without the table knowing it. One that comes meanwhile is
+// handled at the end.
 class TerminationSignalsHeld {
  public:
   TerminationSignalsHeld();
@@ -35,7 +36,7 @@ void forgetTemporary(const std::string& name);
 // Removes every temporary in the table. Allocates nothing.
 void removeRememberedTemporaries();
 
-// Interrupt, terminate, hang-up, quit and a broken pipe remove the temporaries and then end the
-// program as the signal would have, so that whoever started it sees the
-// signal. A signal ignored when the program started stays ignored.
+// Interrupt, terminate, hang-up, quit and a broken pipe remove the
+// temporaries and then end the program as the signal would have, so that
+// whoever started it sees the signal. A signal ignored when the program started stays ignored.
 void removeTemporariesOnTerminationSignals();
